@@ -1,0 +1,36 @@
+# One static library per layer. Sources are globbed so that adding a file to a layer needs no edit here;
+# CONFIGURE_DEPENDS makes the build notice new files. A file named main.cpp is never part of a layer.
+function(pinlet_layer name)
+    cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+    if(NOT sources AND NOT L_UNPARSED_ARGUMENTS)
+        # A layer whose first file has not been written yet still links, so its users configure.
+        add_library(pinlet_${name} INTERFACE)
+        target_include_directories(pinlet_${name} INTERFACE ${PROJECT_SOURCE_DIR})
+        target_link_libraries(pinlet_${name} INTERFACE ${L_LIBS})
+        return()
+    endif()
+    add_library(pinlet_${name} STATIC ${sources} ${L_UNPARSED_ARGUMENTS})
+    target_include_directories(pinlet_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(pinlet_${name} PUBLIC ${L_LIBS})
+    pinlet_warnings(pinlet_${name})
+endfunction()
+
+# A layer that must never see Qt. It may link only other portable layers and plain C libraries, so no Qt
+# include path reaches it and a Qt include fails to compile; the layering test also scans its sources.
+function(pinlet_portable_layer name)
+    cmake_parse_arguments(L "" "" "LIBS" ${ARGN})
+    foreach(lib IN LISTS L_LIBS)
+        if(lib MATCHES "Qt")
+            message(FATAL_ERROR "Layer ${name} is portable and may not link ${lib}")
+        endif()
+        if(TARGET ${lib})
+            get_target_property(deps ${lib} INTERFACE_LINK_LIBRARIES)
+            if(deps AND "${deps}" MATCHES "Qt")
+                message(FATAL_ERROR "Layer ${name} links ${lib}, which brings Qt in")
+            endif()
+        endif()
+    endforeach()
+    pinlet_layer(${name} LIBS ${L_LIBS} ${L_UNPARSED_ARGUMENTS})
+endfunction()

@@ -1,0 +1,35 @@
+// Start-up: the application object, the store, the note list window, then the event loop until the main
+// window closes. A failure in a creation step is shown and start-up goes on with the next step.
+
+#include "shell/PinletApplication.h"
+#include "store/zkpldm_unit.h"
+
+#include <QWidget>
+
+#include <memory>
+
+int main(int argc, char** argv) {
+    pinlet::PinletApplication app(argc, argv);
+
+    auto store = std::make_unique<Tzkpldm>();
+    zkpldm = store.get();
+    pinlet::runcreationstep([&] { store->DataModuleCreate(); });
+
+    // Stands in for the note list window until it exists: a plain window whose closing ends the program.
+    std::unique_ptr<QWidget> mainwindow;
+    pinlet::runcreationstep([&] {
+        mainwindow = std::make_unique<QWidget>();
+        mainwindow->setWindowTitle(QString::fromUtf8(pinlet::kApplicationTitle));
+        mainwindow->resize(420, 240);
+    });
+
+    if (mainwindow)
+        mainwindow->show();
+    const int result = app.exec();
+
+    // The newest objects go first: windows, then the store.
+    mainwindow.reset();
+    zkpldm = nullptr;
+    store.reset();
+    return result;
+}
