@@ -1,0 +1,110 @@
+#include "db/Connection.h"
+
+#include "db/DbError.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace sqldb {
+
+namespace {
+
+std::filesystem::path fspath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string prefixed(const std::string& file, const std::string& message) {
+    return "Database file '" + file + "': " + message;
+}
+
+} // namespace
+
+std::string u8text(const std::u8string& text) {
+    return std::string(text.begin(), text.end());
+}
+
+Connection::~Connection() {
+    disconnect();
+}
+
+void Connection::connect() {
+    if (handle_)
+        return;
+    std::error_code error;
+    if (databasename_.empty() || !std::filesystem::exists(fspath(databasename_), error))
+        throw Error("Database file '" + databasename_ + "' does not exist");
+
+    sqlite3* handle = nullptr;
+    // READWRITE without CREATE: opening must never make a new, empty database in place of the user's.
+    const int rc = sqlite3_open_v2(databasename_.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc);
+        sqlite3_close_v2(handle);
+        throw Error(prefixed(databasename_, message), rc);
+    }
+    sqlite3_extended_result_codes(handle, 1);
+    sqlite3_busy_timeout(handle, busytimeoutms);
+    // The file may come from anywhere (it is only a path in a configuration file): its schema must not be
+    // able to run functions with side effects or corrupt itself through writable schema tricks.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    // A plain rollback journal keeps the database one file at rest; full sync makes each commit durable.
+    // Reading the journal mode also reads the file header, so a file that is no database fails here.
+    char* message = nullptr;
+    const int prc = sqlite3_exec(handle, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr,
+                                 nullptr, &message);
+    if (prc != SQLITE_OK) {
+        const std::string text = message ? message : sqlite3_errmsg(handle);
+        const int code = sqlite3_extended_errcode(handle);
+        sqlite3_free(message);
+        sqlite3_close_v2(handle);
+        throw Error(prefixed(databasename_, text), code);
+    }
+    handle_ = handle;
+}
+
+void Connection::disconnect() noexcept {
+    if (!handle_)
+        return;
+    // Copy: an object may detach itself while closing.
+    const std::vector<Attached*> objects = attached_;
+    for (Attached* object : objects)
+        object->closefordisconnect();
+    // close_v2 never fails for statements left behind; every object has finalized its own by now.
+    sqlite3_close_v2(handle_);
+    handle_ = nullptr;
+}
+
+void Connection::flush() {
+    requireconnected();
+    const int rc = sqlite3_db_cacheflush(handle_);
+    if (rc != SQLITE_OK)
+        fail(rc);
+}
+
+Error Connection::error(int code) const {
+    const std::string message = handle_ ? sqlite3_errmsg(handle_) : sqlite3_errstr(code);
+    return Error(prefixed(databasename_, message), handle_ ? sqlite3_extended_errcode(handle_) : code);
+}
+
+void Connection::fail(int code) const {
+    throw error(code);
+}
+
+void Connection::requireconnected() const {
+    if (!handle_)
+        throw Error("Database is not connected");
+}
+
+void Connection::attach(Attached* object) {
+    attached_.push_back(object);
+}
+
+void Connection::detach(Attached* object) noexcept {
+    std::erase(attached_, object);
+}
+
+} // namespace sqldb
