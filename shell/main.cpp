@@ -2,8 +2,10 @@
 // window closes. A failure in a creation step is shown and start-up goes on with the next step.
 
 #include "shell/PinletApplication.h"
+#include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
 
+#include <QDir>
 #include <QWidget>
 
 #include <memory>
@@ -11,7 +13,10 @@
 int main(int argc, char** argv) {
     pinlet::PinletApplication app(argc, argv);
 
-    auto store = std::make_unique<Tzkpldm>();
+    TStoreEnvironment environment;
+    environment.exedir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
+    environment.documentsfolder = [] { return getspecialfolder("dokumentumok"); };
+    auto store = std::make_unique<Tzkpldm>(std::move(environment));
     zkpldm = store.get();
     pinlet::runcreationstep([&] { store->DataModuleCreate(); });
 

@@ -1,10 +1,196 @@
 #include "store/zkpldm_unit.h"
 
+#include "loadbuiltintemplate.h"
+#include "store/NewFile.h"
+#include "store/banners.h"
+
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+
 Tzkpldm* zkpldm = nullptr;
 
-Tzkpldm::Tzkpldm() = default;
-Tzkpldm::~Tzkpldm() = default;
+namespace {
+
+#ifdef _WIN32
+constexpr char separator = '\\';
+#else
+constexpr char separator = '/';
+#endif
+
+bool fileexists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
+}
+
+} // namespace
+
+std::string databasepath(const std::string& folder) {
+    return folder + separator + "pinlet.db";
+}
+
+std::string configurationpath(const std::string& exefolder) {
+    return exefolder + separator + "zkpinlet.ini";
+}
+
+Tzkpldm::Tzkpldm(TStoreEnvironment environment)
+    : jegyzetek(db, "jegyzetek"), sql(db), setup(db, "setup"), banners(bannerlines()),
+      environment_(std::move(environment)) {
+    loadbuiltintemplate(storage1);
+}
+
+Tzkpldm::~Tzkpldm() {
+    DataModuleDestroy();
+}
 
 void Tzkpldm::DataModuleCreate() {
+    exedir = environment_.exedir;
+    const std::string inipath = configurationpath(exedir);
+    // The Documents folder is the key's default, so it is looked up whether or not the file names one.
+    const std::string documents =
+        environment_.documentsfolder ? environment_.documentsfolder() : std::string();
+    if (fileexists(inipath)) {
+        ini = IniFile::load(inipath);
+        dbdir = ini.readstring("database", "dir", documents);
+    } else {
+        ini = IniFile();
+        dbdir = documents;
+    }
+    banners = bannerlines();
+    openforms.clear();
+
+    const std::string path = databasepath(dbdir);
+    if (!fileexists(path))
+        writetemplate(path);
+    db.setdatabasename(path);
     changed = 1;
+    updatedb();
+}
+
+void Tzkpldm::writetemplate(const std::string& path) {
+    TStoredItem* item = storage1.ItemByName("db");
+    if (!item)
+        throw std::runtime_error("The built-in template database is missing");
+    // Unpacked and checked in memory first: a damaged template must not leave a file behind.
+    std::ostringstream bytes(std::ios::binary);
+    item->SaveToStream(bytes);
+    const std::string file = bytes.str();
+    static const std::string header("SQLite format 3\0", 16);
+    if (file.size() != static_cast<std::size_t>(item->FileSize()) ||
+        file.compare(0, header.size(), header) != 0)
+        throw TEmbeddedStorageError("error");
+    // A file that appeared meanwhile (another instance) is kept, not replaced.
+    createnewfile(path, file);
+}
+
+void Tzkpldm::DataModuleDestroy() {
+    openforms.clear();
+    openforms.shrink_to_fit();
+    banners.clear();
+    ini = IniFile();
+}
+
+void Tzkpldm::updatedb() {
+    opendb();
+    jegyzetek.open();
+    if (!jegyzetek.hascolumn("jelzes")) {
+        jegyzetek.close();
+        // Adds a nullable DATETIME column at the end; existing rows keep their values.
+        runsql("ALTER TABLE jegyzetek ADD COLUMN jelzes DATETIME");
+    }
+    closedb();
+}
+
+void Tzkpldm::opendb() {
+    db.connect();
+}
+
+void Tzkpldm::closedb() {
+    if (!db.connected())
+        return;
+    db.flush();
+    db.disconnect();
+}
+
+void Tzkpldm::runsql(const std::string& statement) {
+    db.connect();
+    sql.settext(statement);
+    sql.execute();
+    db.disconnect();
+}
+
+std::int32_t Tzkpldm::savejegyzet(std::int32_t id, Tjegyzet jegyzet) {
+    db.connect();
+    jegyzetek.open();
+    std::int32_t result = -1;
+    if (jegyzetek.locate("id", static_cast<std::int64_t>(id))) {
+        jegyzetek.edit();
+        jegyzetek.settext("nev", jegyzet.nev);
+        jegyzetek.settext("jegyzet", jegyzet.jegyzet);
+        jegyzetek.setdatetime("modositva", environment_.clock());
+        jegyzetek.post();
+    } else {
+        jegyzetek.append();
+        jegyzetek.settext("nev", jegyzet.nev);
+        jegyzetek.settext("jegyzet", jegyzet.jegyzet);
+        // Two readings of the clock, as creation and modification are separate events.
+        jegyzetek.setdatetime("letrehozva", environment_.clock());
+        jegyzetek.setdatetime("modositva", environment_.clock());
+        jegyzetek.post();
+        result = jegyzetek.asinteger("id");
+    }
+    jegyzetek.close();
+    db.flush();
+    db.disconnect();
+    changed = 1;
+    return result;
+}
+
+Tjegyzet Tzkpldm::getjegyzet(std::int32_t id) {
+    db.connect();
+    jegyzetek.open();
+    Tjegyzet result;
+    if (jegyzetek.locate("id", static_cast<std::int64_t>(id))) {
+        result.nev = jegyzetek.astext("nev");
+        result.jegyzet = jegyzetek.astext("jegyzet");
+    }
+    jegyzetek.close();
+    db.disconnect();
+    return result;
+}
+
+void Tzkpldm::deletejegyzet(std::int32_t id) {
+    db.connect();
+    jegyzetek.open();
+    if (jegyzetek.locate("id", static_cast<std::int64_t>(id))) {
+        jegyzetek.edit();
+        jegyzetek.setinteger("torolve", 1);
+        jegyzetek.post();
+    }
+    jegyzetek.close();
+    db.flush();
+    db.disconnect();
+    changed = 1;
+}
+
+void Tzkpldm::setsetup(const std::string& key, const std::string& value) {
+    opendb();
+    setup.open();
+    if (setup.locate("nev", key)) {
+        setup.edit();
+        setup.settext("ertek", value);
+    } else {
+        setup.append();
+        setup.settext("nev", key);
+        setup.settext("ertek", value);
+    }
+    setup.post();
+}
+
+std::string Tzkpldm::getsetup(const std::string& key) {
+    opendb();
+    setup.open();
+    if (setup.locate("nev", key))
+        return setup.astext("ertek");
+    return {};
 }

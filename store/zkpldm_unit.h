@@ -1,26 +1,100 @@
 #pragma once
 // The store object: the one way the program reaches its data, and the program's shared state.
+//
+// Failures are exceptions, and the store catches none: sqldb::Error from the engine (its message, with
+// the database file's name), TEmbeddedStorageError from the template, std::runtime_error for files. After
+// a failure the steps that follow it are not done; the connection may stay connected and a table open,
+// and the next operation starts from there (connecting and opening do nothing for what already is).
 
+#include "db/Connection.h"
+#include "db/DateTime.h"
+#include "db/Statement.h"
+#include "db/Table.h"
+#include "store/EmbeddedStorage.h"
+#include "store/IniFile.h"
+
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 class TForm1; // a note window; the store lists them but never owns them
 
+// A note as the windows see it. Text lines are joined with CR LF.
+struct Tjegyzet {
+    std::string nev;     // the name
+    std::string jegyzet; // the text
+};
+
+// What the store takes from its surroundings, so that it needs neither the GUI toolkit nor the real clock.
+struct TStoreEnvironment {
+    std::string exedir;                                       // the executable's folder, UTF-8
+    std::function<std::string()> documentsfolder;             // the user's Documents folder, UTF-8
+    std::function<sqldb::DateTime()> clock = sqldb::localnow; // local date and time for the notes' stamps
+};
+
 class Tzkpldm {
 public:
-    Tzkpldm();
-    ~Tzkpldm();
+    // Fills storage1 with the built-in template; creates the shared lists (empty registry, the two banner
+    // lines) so they exist whatever the bootstrap later does. Connects to nothing.
+    explicit Tzkpldm(TStoreEnvironment environment);
+    ~Tzkpldm(); // runs DataModuleDestroy; the windows in openforms are not touched
     Tzkpldm(const Tzkpldm&) = delete;
     Tzkpldm& operator=(const Tzkpldm&) = delete;
 
-    // The bootstrap run at creation. Separate from the constructor so that the object exists, with its
-    // shared state, even when the bootstrap fails.
+    // The bootstrap, run once at start-up: configuration, database folder, template, schema upgrade. Kept
+    // apart from the constructor so the object exists, with its shared state, when the bootstrap fails.
+    // A missing database file is made from the template (written aside and renamed into place only when
+    // complete); an existing one is never replaced, whatever it holds.
     void DataModuleCreate();
+    // Frees openforms (never the windows in it), banners and ini. Run by the destructor.
+    void DataModuleDestroy();
 
+    // Adds jegyzetek.jelzes when the table lacks it. Leaves the connection closed.
+    void updatedb();
+    // Connects unless connected; the caller ends the sequence with closedb().
+    void opendb();
+    // If connected: flush, then disconnect (which closes every table and statement object).
+    void closedb();
+    // Connects unless connected, runs the one statement, disconnects without a flush.
+    void runsql(const std::string& statement);
+
+    // Saves a note: updates the note with the id, or creates one when there is none (callers pass -1).
+    // Returns -1 after an update, else the new note's id. Sets changed. Leaves the connection closed.
+    std::int32_t savejegyzet(std::int32_t id, Tjegyzet jegyzet);
+    // The note's name and text; both empty when there is no such note. Notes marked deleted read too.
+    Tjegyzet getjegyzet(std::int32_t id);
+    // Marks the note deleted (its row stays). Sets changed even when there is no such note.
+    void deletejegyzet(std::int32_t id);
+    // Writes / reads a setting; keys compare exactly. Both leave the connection and setup open until
+    // closedb(). A missing key reads as the empty string.
+    void setsetup(const std::string& key, const std::string& value);
+    std::string getsetup(const std::string& key);
+
+    // The members, in the order of the store's description. The windows use db and jegyzetek directly.
+    sqldb::Connection db;
+    sqldb::Table jegyzetek;
+    TEmbeddedStorage storage1;
+    sqldb::Statement sql;
+    sqldb::Table setup;
+    std::string dbdir;
+    std::string exedir;
     std::vector<TForm1*> openforms; // open note windows in opening order; not owned
     unsigned char changed = 0;      // 1: the note list must be rebuilt
     std::vector<std::string> banners;
+    IniFile ini;
+
+private:
+    void writetemplate(const std::string& path);
+
+    TStoreEnvironment environment_;
 };
+
+// The database file of a database folder: the folder text unchanged, one separator of the platform, then
+// "pinlet.db". An empty folder gives the root of the current drive.
+std::string databasepath(const std::string& folder);
+// The configuration file beside the executable.
+std::string configurationpath(const std::string& exefolder);
 
 // The program's one store, set by start-up for its whole run.
 extern Tzkpldm* zkpldm;
