@@ -91,15 +91,17 @@ struct Generated {
 Generated parse(const std::string& source) {
     Generated g;
     std::smatch m;
-    if (std::regex_search(source, m, std::regex(R"re(data\.Name = "([^"]*)";)re")))
+    // The settings follow the array; std::regex over the whole array would take seconds.
+    const std::string body = source.substr(source.find("TStoredItem& "));
+    if (std::regex_search(body, m, std::regex(R"re(data\.Name = "([^"]*)";)re")))
         g.name = m[1];
-    if (std::regex_search(source, m, std::regex(R"re(data\.FileName = "([^"]*)";)re")))
+    if (std::regex_search(body, m, std::regex(R"re(data\.FileName = "([^"]*)";)re")))
         g.fileName = m[1];
-    if (std::regex_search(source, m, std::regex(R"re(data\.Compression = (\w+);)re")))
+    if (std::regex_search(body, m, std::regex(R"re(data\.Compression = (\w+);)re")))
         g.level = m[1];
-    if (std::regex_search(source, m, std::regex(R"re(data\.Tag = (-?\d+);)re")))
+    if (std::regex_search(body, m, std::regex(R"re(data\.Tag = (-?\d+);)re")))
         g.tag = std::stoi(m[1]);
-    if (std::regex_search(source, m, std::regex(R"re(data\.FileSize = (\d+);)re")))
+    if (std::regex_search(body, m, std::regex(R"re(data\.FileSize = (\d+);)re")))
         g.fileSize = std::stoi(m[1]);
     const std::size_t open = source.find("kStoredItem[");
     if (open != std::string::npos) {
