@@ -1,0 +1,376 @@
+#include "windows/TrayIcon.h"
+
+#include "shell/dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <algorithm>
+#include <exception>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace pinlet {
+
+namespace {
+
+// The native tooltip field holds 64 UTF-16 units with the terminating zero.
+constexpr qsizetype kMaxTipLength = 63;
+
+// Runs an event through a copy, so that a handler that reassigns or clears its own slot keeps running.
+template <typename Handler, typename... Args> void fire(const Handler& handler, Args... args) {
+    if (Handler copy = handler)
+        copy(args...);
+}
+
+TShiftState keyboardstate() {
+    const Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers();
+    TShiftState state;
+    if (keys & Qt::ShiftModifier)
+        state |= ssShift;
+    if (keys & Qt::ControlModifier)
+        state |= ssCtrl;
+    if (keys & Qt::AltModifier)
+        state |= ssAlt;
+    return state;
+}
+
+// Whatever the program is in the middle of (an open drop-down, a drag) ends before the tray menu opens.
+void cancelmode() {
+    for (int i = 0; i < 16; ++i) {
+        QWidget* open = QApplication::activePopupWidget();
+        if (!open)
+            break;
+        open->close();
+    }
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+}
+
+// Windows closes a menu on a click elsewhere only while its process owns the foreground.
+void foreground([[maybe_unused]] QMenu* menu) {
+#ifdef Q_OS_WIN
+    if (!menu)
+        return;
+    const HWND window = reinterpret_cast<HWND>(menu->winId());
+    if (IsWindowEnabled(window))
+        SetForegroundWindow(window);
+#endif
+}
+
+} // namespace
+
+QString shorthint(const QString& hint) {
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    QString tip = bar < 0 ? hint : hint.left(bar);
+    if (tip.size() > kMaxTipLength) {
+        qsizetype keep = kMaxTipLength;
+        if (tip.at(keep - 1).isHighSurrogate())
+            --keep;
+        tip.truncate(keep);
+    }
+    return tip;
+}
+
+QtTrayShell::QtTrayShell(std::function<bool(unsigned)> notify)
+    : tray_(std::make_unique<QSystemTrayIcon>()), notify_(std::move(notify)) {
+    QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         // The first message's handler may destroy the component, and this shell with it.
+                         QPointer<QSystemTrayIcon> alive(tray_.get());
+                         auto pair = [&](unsigned down, unsigned up) {
+                             notify_(down);
+                             if (alive)
+                                 notify_(up);
+                         };
+                         switch (reason) {
+                         case QSystemTrayIcon::Trigger:
+                             pair(traymsg::LeftDown, traymsg::LeftUp);
+                             break;
+                         case QSystemTrayIcon::Context:
+                             pair(traymsg::RightDown, traymsg::RightUp);
+                             break;
+                         case QSystemTrayIcon::DoubleClick:
+                             notify_(traymsg::LeftDoubleClick);
+                             break;
+                         case QSystemTrayIcon::MiddleClick:
+                             pair(traymsg::MiddleDown, traymsg::MiddleUp);
+                             break;
+                         case QSystemTrayIcon::Unknown:
+                             break;
+                         }
+                     });
+}
+
+QtTrayShell::~QtTrayShell() = default;
+
+bool QtTrayShell::add(const QIcon& icon, const QString& tip) {
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return false;
+    tray_->setIcon(icon);
+    tray_->setToolTip(tip);
+    tray_->show();
+    return true;
+}
+
+void QtTrayShell::modify(const QIcon& icon, const QString& tip) {
+    tray_->setIcon(icon);
+    tray_->setToolTip(tip);
+}
+
+void QtTrayShell::remove() {
+    tray_->hide();
+}
+
+TTrayIcon::TTrayIcon(QObject* owner) : TTrayIcon(owner, nullptr) {}
+
+TTrayIcon::TTrayIcon(QObject* owner, std::unique_ptr<TrayShell> shell)
+    : QObject(owner), shell_(std::move(shell)) {
+    if (!shell_)
+        shell_ =
+            std::make_unique<QtTrayShell>([this](unsigned message) { return shellnotification(message); });
+    icons_.OnChange = [this] { applychange(); };
+    animation_.setInterval(std::max<int>(interval_, 1));
+    connect(&animation_, &QTimer::timeout, this, &TTrayIcon::animationtick);
+}
+
+TTrayIcon::~TTrayIcon() {
+    enabled_ = false;
+    icons_.OnChange = nullptr;
+    animation_.stop();
+    removeicon();
+    shell_.reset();
+}
+
+void TTrayIcon::Loaded() {
+    if (active_)
+        registericon();
+}
+
+void TTrayIcon::setActive(bool active) {
+    if (active == active_)
+        return;
+    active_ = active;
+    if (active_)
+        registericon();
+    else
+        removeicon();
+}
+
+void TTrayIcon::setHint(const QString& hint) {
+    if (hint == hint_)
+        return;
+    hint_ = hint;
+    applychange();
+}
+
+void TTrayIcon::setIcon(const QIcon& icon) {
+    icon_ = icon;
+    applychange();
+}
+
+void TTrayIcon::setAnimated(bool animated) {
+    if (animated == animated_)
+        return;
+    animated_ = animated;
+    frame_ = 0;
+    updateanimation();
+    // The icon on show switches between Icon and the first frame.
+    if (!icons_.isEmpty())
+        applychange();
+}
+
+void TTrayIcon::setInterval(std::uint16_t interval) {
+    interval_ = interval;
+    // A zero interval would spin the event loop re-sending the icon; one millisecond is as fast as it gets.
+    animation_.setInterval(std::max<int>(interval_, 1));
+}
+
+QIcon TTrayIcon::activeicon() const {
+    if (animated_ && !icons_.isEmpty())
+        return icons_.at(std::clamp(frame_, 0, icons_.count() - 1));
+    return icon_;
+}
+
+void TTrayIcon::registericon() {
+    removeicon();
+    const QIcon icon = activeicon();
+    if (icon.isNull())
+        return;
+    leftPressed_ = false;
+    rightPressed_ = false;
+    const QString tip = shorthint(hint_);
+    registered_ = shell_->add(icon, tip);
+    if (tip.isEmpty() && registered_)
+        shell_->modify(icon, tip);
+    updateanimation();
+}
+
+void TTrayIcon::removeicon() {
+    shell_->remove();
+    registered_ = false;
+    leftPressed_ = false;
+    rightPressed_ = false;
+    updateanimation();
+}
+
+void TTrayIcon::applychange() {
+    if (icons_.isEmpty() && animated_) {
+        animated_ = false;
+        frame_ = 0;
+        updateanimation();
+    }
+    if (registered_) {
+        const QIcon icon = activeicon();
+        if (!icon.isNull())
+            shell_->modify(icon, shorthint(hint_));
+        else
+            removeicon();
+    }
+    if (!registered_ && active_)
+        registericon();
+}
+
+void TTrayIcon::updateanimation() {
+    // Runs only while there is something to show: animated, with frames, and on the notification area.
+    if (animated_ && !icons_.isEmpty() && registered_) {
+        if (!animation_.isActive())
+            animation_.start();
+    } else {
+        animation_.stop();
+    }
+}
+
+void TTrayIcon::animationtick() {
+    if (!animated_ || icons_.isEmpty() || QCoreApplication::closingDown())
+        return;
+    ++frame_;
+    if (frame_ >= icons_.count())
+        frame_ = 0;
+    applychange();
+}
+
+bool TTrayIcon::shellnotification(unsigned message) {
+    return shellnotification(message, QCursor::pos(), keyboardstate());
+}
+
+bool TTrayIcon::shellnotification(unsigned message, QPoint pointer, TShiftState keys) {
+    if (!enabled_)
+        return false;
+    try {
+        dispatch(message, pointer, keys & (ssShift | ssCtrl | ssAlt));
+    } catch (const std::exception& failure) {
+        showfailure(failure.what());
+    } catch (...) {
+        showfailure("Unknown failure");
+    }
+    return true;
+}
+
+void TTrayIcon::dispatch(unsigned message, QPoint at, TShiftState keys) {
+    // Any handler may destroy the component; nothing of it is touched after that.
+    const QPointer<TTrayIcon> self(this);
+    const int x = at.x();
+    const int y = at.y();
+    switch (message) {
+    case traymsg::MouseMove:
+        fire(OnMouseMove, this, keys, x, y);
+        break;
+    case traymsg::LeftDown:
+        fire(OnMouseDown, this, mbLeft, keys | ssLeft, x, y);
+        if (self)
+            leftPressed_ = true;
+        break;
+    case traymsg::LeftUp:
+        if (leftPressed_) {
+            leftPressed_ = false;
+            click(mbLeft, keys | ssLeft, at);
+            if (!self)
+                return;
+        }
+        fire(OnMouseUp, this, mbLeft, keys | ssLeft, x, y);
+        break;
+    case traymsg::LeftDoubleClick:
+        doubleclick();
+        if (self)
+            fire(OnMouseDown, this, mbLeft, keys | ssDouble, x, y);
+        break;
+    case traymsg::RightDown:
+        fire(OnMouseDown, this, mbRight, keys | ssRight, x, y);
+        if (self)
+            rightPressed_ = true;
+        break;
+    case traymsg::RightUp:
+        if (rightPressed_) {
+            rightPressed_ = false;
+            click(mbRight, keys | ssRight, at);
+            if (!self)
+                return;
+        }
+        fire(OnMouseUp, this, mbRight, keys | ssRight, x, y);
+        break;
+    case traymsg::RightDoubleClick:
+        fire(OnMouseDown, this, mbRight, keys | ssDouble, x, y);
+        break;
+    case traymsg::MiddleDown:
+        fire(OnMouseDown, this, mbMiddle, keys | ssMiddle, x, y);
+        break;
+    case traymsg::MiddleUp:
+        fire(OnMouseUp, this, mbMiddle, keys | ssMiddle, x, y);
+        break;
+    case traymsg::MiddleDoubleClick:
+        fire(OnMouseDown, this, mbMiddle, keys | ssDouble, x, y);
+        break;
+    default:
+        break;
+    }
+}
+
+void TTrayIcon::click(TMouseButton button, TShiftState shift, QPoint at) {
+    const QPointer<TTrayIcon> self(this);
+    if (button == mbRight && popup(at))
+        return;
+    if (self)
+        fire(OnClick, this, button, shift, at.x(), at.y());
+}
+
+bool TTrayIcon::popup(QPoint at) {
+    // A QMenu has no switch of its own against popping up automatically: a set menu always shows.
+    if (!active_ || !popupMenu_)
+        return false;
+    QPointer<QMenu> menu = popupMenu_;
+    cancelmode();
+    foreground(menu);
+    QCoreApplication::processEvents();
+    if (!menu)
+        return false;
+    try {
+        // aboutToShow fires before the menu appears: the owner rebuilds the items there.
+        menu->exec(at);
+    } catch (...) {
+        foreground(menu);
+        throw;
+    }
+    foreground(menu);
+    return true;
+}
+
+void TTrayIcon::doubleclick() {
+    if (active_ && popupMenu_) {
+        QAction* item = popupMenu_->defaultAction();
+        if (item && item->isEnabled() && popupMenu_->actions().contains(item)) {
+            item->trigger();
+            return;
+        }
+    }
+    fire(OnDblClick, this);
+}
+
+} // namespace pinlet
