@@ -75,7 +75,12 @@ protected:
         const std::string command = "\"" + std::string(PINLET_PACKITEM) + "\" --cpp \"" +
                                     (dir / "out.cpp").string() + "\" --header \"" + (dir / "out.h").string() +
                                     "\" " + options + " 2>\"" + (dir / "err.txt").string() + "\"";
+#ifdef _WIN32
+        // cmd.exe drops the outermost quotes of a command line that holds several quoted parts.
+        return std::system(("\"" + command + "\"").c_str());
+#else
         return std::system(command.c_str());
+#endif
     }
 
     fs::path dir;
