@@ -114,6 +114,7 @@ public:
 
     // Replaces the content with the source's whole data (read from its start) packed at the item's level,
     // and sets FileSize to its length. An empty source leaves no content and FileSize 0 and fires no hook.
+    // A source that cannot be rewound or read fails with "Stream read error".
     void LoadFromStream(std::istream& source);
 
     // The persisted "StoredItem" value: the content's length L (4 bytes, signed, little-endian) followed by
@@ -172,6 +173,7 @@ struct TStoredItemData {
 class TStoredItems {
 public:
     explicit TStoredItems(TEmbeddedStorage& storage) : storage_(storage) {}
+    ~TStoredItems() { Clear(); } // one by one, so each OnDestroy sees a consistent collection
     TStoredItems(const TStoredItems&) = delete;
     TStoredItems& operator=(const TStoredItems&) = delete;
 

@@ -542,6 +542,20 @@ TEST(Hooks, FireInOrderWithTheStreamConcerned) {
     EXPECT_EQ(log, expected);
 }
 
+TEST(Hooks, DestroyingTheStorageDestroysEveryItemOneByOne) {
+    std::vector<std::string> log;
+    {
+        TEmbeddedStorage storage;
+        for (int k = 0; k < 3; ++k) {
+            storage.StoredItems().Add().OnDestroy = [&](TStoredItem& i) {
+                log.push_back(i.Name() + " of " + std::to_string(i.Collection().Count()));
+            };
+        }
+    }
+    const std::vector<std::string> expected = {"StoredItem3 of 2", "StoredItem2 of 1", "StoredItem1 of 0"};
+    EXPECT_EQ(log, expected) << "each hook sees the collection without its item";
+}
+
 TEST(StoredData, AddFromStoredDataBuildsTheItemOrNothing) {
     TEmbeddedStorage source;
     TStoredItem& packed = source.StoredItems().Add();
