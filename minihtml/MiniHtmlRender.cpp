@@ -258,7 +258,7 @@ void Renderer::MiniHtmlRenderLine(std::string_view text, const MiniHtmlRect& box
     const int L = box.Left;
     const int T = box.Top;
     const int right = box.Right;
-    const int lineWidth = right - L;
+    int lineWidth = right - L;
     int x = L;
     int& W = r.W;
     int trailing = 0;
@@ -314,9 +314,11 @@ void Renderer::MiniHtmlRenderLine(std::string_view text, const MiniHtmlRect& box
                 x += w;
             }
             // The measuring pass alone decides where a line breaks; the second pass places everything
-            // of the line's source, even where an aligned or indented box leaves it less room.
-            const bool fits =
-                pass != Pass::Measure || W < lineWidth || w >= lineWidth || (anyPlaced && !lastEndsWithSpace);
+            // of the line's source, even where an aligned or indented box leaves it less room. A run wider
+            // than the whole line is taken only onto an empty line, so it stands alone rather than run
+            // past the edge after other words.
+            const bool fits = pass != Pass::Measure || W < lineWidth || (w >= lineWidth && !anyPlaced) ||
+                              (anyPlaced && !lastEndsWithSpace);
             if (fits || !in_.WordWrap) {
                 const bool firstOnLine = !anyPlaced;
                 consume(run.length);
@@ -425,6 +427,10 @@ void Renderer::MiniHtmlRenderLine(std::string_view text, const MiniHtmlRect& box
             }
             break;
         case MiniHtmlTagKind::Paragraph:
+            if (pass == Pass::Measure) {
+                // A new indent applies to this line already: wrap in the width it leaves.
+                lineWidth = right - (in_.Rect.Left + 1 + state_.indent);
+            }
             if (draws && effect.fill.kind == MiniHtmlFill::Kind::Solid) {
                 fill({in_.Rect.Left, T, in_.Rect.Right, g.textBottom(T)}, effect.fill.from);
             } else if (draws && effect.fill.kind == MiniHtmlFill::Kind::Gradient) {
