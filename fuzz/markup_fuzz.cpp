@@ -61,10 +61,17 @@ std::size_t Pass(std::string_view rest, bool wordWrap, RenderState& state, MiniH
             return rest.size();
         if (StartsMiniHtmlTag(text)) {
             const MiniHtmlTagKind kind = ClassifyMiniHtmlTag(text, state.listLevel);
-            if (kind == MiniHtmlTagKind::Image)
-                Check(ParseMiniHtmlImage(text).src.size() <= text.size(), "image source longer than its tag");
+            if (kind == MiniHtmlTagKind::Image) {
+                const MiniHtmlImage image = ParseMiniHtmlImage(text);
+                Check(image.src.size() <= text.size(), "image source longer than its tag");
+                Check(std::abs(image.width) <= kMiniHtmlPixelLimit &&
+                          std::abs(image.height) <= kMiniHtmlPixelLimit,
+                      "image size out of range");
+            }
             const MiniHtmlTagEffect effect = ApplyMiniHtmlTag(text, state, font, context);
             Check(effect.kind == kind, "apply and classify disagree");
+            Check(!effect.indent || std::abs(*effect.indent) <= kMiniHtmlPixelLimit,
+                  "IND value out of range");
             const std::size_t length = MiniHtmlTagLength(text);
             Check(length > 0 && length <= text.size(), "tag length out of range");
             used += length;
@@ -84,6 +91,7 @@ std::size_t Pass(std::string_view rest, bool wordWrap, RenderState& state, MiniH
 
 void CheckState(const RenderState& state, const MiniHtmlFont& font) {
     Check(state.listLevel >= 0, "negative list level");
+    Check(state.indent >= -kMiniHtmlPixelLimit && state.indent <= kMiniHtmlPixelLimit, "indent out of range");
     Check(!state.rotation || (*state.rotation > -360 && *state.rotation < 360), "rotation out of range");
     Check(font.Size > 0 && font.Size <= 1000, "font size out of range");
     Check(ValidColor(font.Color) && ValidColor(state.background), "invalid colour");

@@ -10,6 +10,12 @@ namespace {
 // A FONT SIZE is a user-typed number; beyond this a font would only exhaust the glyph rasteriser.
 constexpr int kMaxFontPoints = 1000;
 
+int ClampPixels(int value) {
+    return value < -kMiniHtmlPixelLimit  ? -kMiniHtmlPixelLimit
+           : value > kMiniHtmlPixelLimit ? kMiniHtmlPixelLimit
+                                         : value;
+}
+
 // Replaces every occurrence of pattern (exact case) in text; returns whether there was one.
 bool ReplaceAll(std::string& text, std::string_view pattern, std::string_view replacement) {
     bool replaced = false;
@@ -122,7 +128,7 @@ void ApplyParagraph(std::string_view tag, RenderState& state, const MiniHtmlTagC
             state.alignment = MiniHtmlAlign::Center;
     }
     if (const auto indent = MiniHtmlAttribute(attributes, "INDENT", false))
-        state.indent = LeadingNumber(*indent);
+        state.indent = ClampPixels(LeadingNumber(*indent));
     if (!context.draws)
         return;
     const auto background = MiniHtmlAttribute(attributes, "BGCOLOR", false);
@@ -142,7 +148,9 @@ void ApplyParagraph(std::string_view tag, RenderState& state, const MiniHtmlTagC
 
 void ApplyBody(std::string_view tag, RenderState& state, MiniHtmlTagEffect& effect) {
     const std::string attributes = MiniHtmlAttributeText(tag, 5, true);
-    if (const auto picture = MiniHtmlAttribute(attributes, "BACKGROUND", false))
+    // The picture name keeps its case: on a file system that tells case apart, an upper-cased path names
+    // another file. Folding only ASCII keeps every position, so the same occurrence is found.
+    if (const auto picture = MiniHtmlAttribute(MiniHtmlAttributeText(tag, 5, false), "BACKGROUND", true))
         effect.backgroundPicture = *picture;
     const auto background = MiniHtmlAttribute(attributes, "BGCOLOR", false);
     if (!Found(background))
@@ -361,8 +369,8 @@ MiniHtmlImage ParseMiniHtmlImage(std::string_view text) {
     const std::string attributes = MiniHtmlAttributeText(tag, 2, false);
     MiniHtmlImage image;
     image.src = MiniHtmlAttribute(attributes, "SRC", true).value_or("");
-    image.width = LeadingNumber(MiniHtmlAttribute(attributes, "WIDTH", true).value_or(""));
-    image.height = LeadingNumber(MiniHtmlAttribute(attributes, "HEIGHT", true).value_or(""));
+    image.width = ClampPixels(LeadingNumber(MiniHtmlAttribute(attributes, "WIDTH", true).value_or("")));
+    image.height = ClampPixels(LeadingNumber(MiniHtmlAttribute(attributes, "HEIGHT", true).value_or("")));
     image.alt = MiniHtmlAttribute(attributes, "ALT", true).value_or("");
     if (ascii::FindNoCase(attributes, "ALIGN", 0) != std::string_view::npos) {
         if (ascii::FindNoCase(tag, "\"TOP", 0) != std::string_view::npos)
@@ -422,8 +430,9 @@ MiniHtmlTagEffect ApplyMiniHtmlTag(std::string_view text, RenderState& state, Mi
         font.set(MiniHtmlStyle::Italic, true);
         break;
     case K::Indent:
-        effect.indent =
-            WholeNumber(MiniHtmlAttribute(MiniHtmlAttributeText(tag, 2, false), "x", true).value_or(""));
+        if (const auto x =
+                WholeNumber(MiniHtmlAttribute(MiniHtmlAttributeText(tag, 2, false), "x", true).value_or("")))
+            effect.indent = ClampPixels(*x);
         break;
     case K::Image:
         ++state.imageCount;

@@ -24,6 +24,10 @@
 #include <string>
 #include <string_view>
 
+// Pixel values read from markup (P INDENT, IND x, IMG WIDTH and HEIGHT) are kept within this many pixels
+// either way, so that adding them to coordinates can never overflow. No real text comes near it.
+inline constexpr int kMiniHtmlPixelLimit = 100000;
+
 // ---- Runs ------------------------------------------------------------------------------------------
 
 struct MiniHtmlRun {
@@ -124,8 +128,8 @@ enum class MiniHtmlImageAlign {
 };
 struct MiniHtmlImage {
     std::string src; // in its own letter case
-    int width = 0;   // LeadingNumber of WIDTH; 0 when missing
-    int height = 0;  // LeadingNumber of HEIGHT; 0 when missing
+    int width = 0;   // LeadingNumber of WIDTH, within kMiniHtmlPixelLimit; 0 when missing
+    int height = 0;  // LeadingNumber of HEIGHT, within kMiniHtmlPixelLimit; 0 when missing
     MiniHtmlImageAlign align = MiniHtmlImageAlign::Bottom;
     std::string alt;
 };
@@ -160,13 +164,13 @@ struct MiniHtmlFill {
 struct MiniHtmlTagEffect {
     MiniHtmlTagKind kind = MiniHtmlTagKind::None;
     bool endsLine = false; // consume the tag, then end the line
-    // <IND>: the value of its x attribute when that is a whole decimal number. The engine moves the pen
-    // when it exceeds the current line width.
+    // <IND>: the value of its x attribute when that is a whole decimal number (within
+    // kMiniHtmlPixelLimit). The engine moves the pen when it exceeds the current line width.
     std::optional<int> indent;
     // <BODY>, <P> in a drawing pass.
     MiniHtmlFill fill;
-    // <BODY BACKGROUND>: the picture to tile over the rectangle, as named (upper-cased, as the attribute
-    // text of <BODY> is); empty when none.
+    // <BODY BACKGROUND>: the picture to tile over the rectangle, in the letter case it is written in
+    // (the other <BODY> values are read upper-cased); empty when none.
     std::string backgroundPicture;
 };
 

@@ -46,7 +46,7 @@ struct RenderState {
     bool paragraphBand = false; // each line's band is filled with the background before its text
     int listLevel = 0;
     MiniHtmlAlign alignment = MiniHtmlAlign::Left; // holds until the next <P ALIGN>
-    int indent = 0;                                // pixels; holds until the next <P INDENT>
+    int indent = 0;      // pixels, within kMiniHtmlPixelLimit; holds until the next <P INDENT>
     int anchorCount = 0; // <A> tags met so far; the current anchor's number while inAnchor
     int imageCount = 0;
 

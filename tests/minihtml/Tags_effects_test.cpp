@@ -238,8 +238,10 @@ TEST(TagEffects, BodyFillsTheRectangleWhenDrawing) {
         EXPECT_EQ(state.background, clNone) << c.tag;
     }
 
-    EXPECT_EQ(ApplyMiniHtmlTag("<body background=\"tile.png\">", state, font, context).backgroundPicture,
-              "TILE.PNG");
+    // The picture name keeps its case, so a file path still names its file.
+    EXPECT_EQ(ApplyMiniHtmlTag("<body background=\"FILE://tiles/Kék.png\">", state, font, context)
+                  .backgroundPicture,
+              "FILE://tiles/Kék.png");
     EXPECT_EQ(ApplyMiniHtmlTag("<body bgcolor=\"clred\">", state, font, TestContext(false)).fill.kind,
               MiniHtmlFill::Kind::None);
 }
@@ -382,9 +384,18 @@ TEST(TagEffects, ListsRotationIndentShadowAndScripts) {
     for (const IndentCase& c :
          {IndentCase{"<ind x=\"40\">", 40}, IndentCase{"<IND X=\"-3\">", -3},
           IndentCase{"<ind x=\"4a\">", std::nullopt}, IndentCase{"<ind x=\"\">", std::nullopt},
-          IndentCase{"<ind y=\"5\">", std::nullopt}, IndentCase{"<ind x=\"99999999999\">", std::nullopt}}) {
+          IndentCase{"<ind y=\"5\">", std::nullopt}, IndentCase{"<ind x=\"99999999999\">", std::nullopt},
+          IndentCase{"<ind x=\"2147483647\">", kMiniHtmlPixelLimit}}) {
         EXPECT_EQ(ApplyMiniHtmlTag(c.tag, state, font, context).indent, c.value) << c.tag;
     }
+
+    // Pixel values are bounded so that coordinates built from them cannot overflow.
+    ApplyMiniHtmlTag("<p indent=\"$7FFFFFFF\">", state, font, context);
+    EXPECT_EQ(state.indent, kMiniHtmlPixelLimit);
+    ApplyMiniHtmlTag("<p indent=\"-2147483648\">", state, font, context);
+    EXPECT_EQ(state.indent, -kMiniHtmlPixelLimit);
+    EXPECT_EQ(ParseMiniHtmlImage("<img width=\"99999999999\" height=\"-7\">").width, kMiniHtmlPixelLimit);
+    EXPECT_EQ(ParseMiniHtmlImage("<img width=\"99999999999\" height=\"-7\">").height, -7);
 
     ApplyMiniHtmlTag("<shad>", state, font, context);
     EXPECT_TRUE(state.shadow);
