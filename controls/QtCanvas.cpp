@@ -38,6 +38,21 @@ bool needsFormatting(const QString& text, unsigned flags) {
     return text.contains(QLatin1Char('\t')) || ((flags & dtNoPrefix) == 0 && text.contains(QLatin1Char('&')));
 }
 
+// The characters that show when "&" is a mnemonic prefix: it hides itself, and "&&" shows one "&".
+QString withoutMnemonics(const QString& text) {
+    QString visible;
+    visible.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (++i == text.size()) {
+                break;
+            }
+        }
+        visible.append(text[i]);
+    }
+    return visible;
+}
+
 int formatFlags(unsigned flags) {
     int qt = Qt::TextSingleLine | Qt::TextExpandTabs | Qt::AlignLeft | Qt::AlignTop;
     if ((flags & dtNoPrefix) == 0) {
@@ -213,8 +228,15 @@ MiniHtmlSize QtCanvas::measureText(std::string_view text, unsigned flags) const 
         return {0, height};
     }
     const QString qtext = toQString(text);
-    const int width = needsFormatting(qtext, flags) ? metrics_.size(formatFlags(flags), qtext).width()
-                                                    : metrics_.horizontalAdvance(qtext);
+    int width = 0;
+    if (qtext.contains(QLatin1Char('\t'))) {
+        width = metrics_.size(formatFlags(flags), qtext).width();
+    } else if ((flags & dtNoPrefix) == 0 && qtext.contains(QLatin1Char('&'))) {
+        // Measured as the characters that show, so that "a&b" is exactly as wide as "ab".
+        width = metrics_.horizontalAdvance(withoutMnemonics(qtext));
+    } else {
+        width = metrics_.horizontalAdvance(qtext);
+    }
     return {width, height};
 }
 
@@ -224,13 +246,11 @@ void QtCanvas::drawText(std::string_view text, const MiniHtmlRect& box, unsigned
     }
     QString qtext = toQString(text);
     const bool formatted = needsFormatting(qtext, flags);
-    int width =
-        formatted ? metrics_.size(formatFlags(flags), qtext).width() : metrics_.horizontalAdvance(qtext);
+    int width = measureText(text, flags).cx;
     const int boxWidth = std::max(0, box.Right - box.Left);
     if ((flags & dtEndEllipsis) != 0 && width > boxWidth && font_.Escapement == 0) {
         qtext = metrics_.elidedText(qtext, Qt::ElideRight, boxWidth, formatFlags(flags));
-        width =
-            formatted ? metrics_.size(formatFlags(flags), qtext).width() : metrics_.horizontalAdvance(qtext);
+        width = boxWidth;
     }
     const int height = metrics_.height();
     const int top = (flags & dtBottom) != 0 ? box.Bottom - height : box.Top;
