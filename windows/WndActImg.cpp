@@ -6,6 +6,10 @@
 #include <algorithm>
 
 #ifdef Q_OS_WIN
+// Keeps the min and max macros out of the way of std::min and std::max.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 
