@@ -73,7 +73,10 @@ QtCanvas::QtCanvas(QPainter& painter, const CanvasFont& font)
       textBackground_(clNone) {}
 
 QFont QtCanvas::toQFont(const CanvasFont& font) {
-    QFont qfont(QString::fromUtf8(font.Face.c_str()));
+    const QString face = QString::fromUtf8(font.Face.c_str());
+    // List bullets ask for the symbol face, whose private encoding holds the bullet where Unicode does
+    // not; the text here is Unicode, and symbol-encoded faces do not fall back to other fonts for it.
+    QFont qfont = face.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0 ? QFont() : QFont(face);
     if (font.PixelHeight > 0) {
         qfont.setPixelSize(font.PixelHeight);
     } else if (font.Size > 0) {

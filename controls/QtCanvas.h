@@ -42,7 +42,8 @@ public:
     TColor resolveColor(TColor color) const override;
 
     // The Qt font that a CanvasFont stands for: the face by name (the platform picks a fallback for a face
-    // that is not installed), PixelHeight as the pixel size when set, else Size in points.
+    // that is not installed; "Symbol" gives the default face, which holds the Unicode bullet), PixelHeight
+    // as the pixel size when set, else Size in points.
     static QFont toQFont(const CanvasFont& font);
     // A CanvasFont for a Qt font and a text colour; a font given in pixels keeps its pixel size.
     static CanvasFont fromQFont(const QFont& font, TColor color);

@@ -6,6 +6,7 @@
 #include "minihtml/markup.h"
 
 #include <algorithm>
+#include <deque>
 #include <string_view>
 #include <vector>
 
@@ -127,6 +128,18 @@ private:
     // The font last given to the canvas, so that runs in one font do not set it again and again.
     CanvasFont applied_;
     bool appliedValid_ = false;
+    // The height of "gh" and the width of a space per font; a text uses only a few fonts, and a long list
+    // would otherwise measure them again on every line. Colour and rotation do not change them.
+    struct FontMetrics {
+        std::string face;
+        int size;
+        int pixelHeight;
+        unsigned style;
+        int gh;
+        int space;
+    };
+    std::deque<FontMetrics> metrics_;
+    const FontMetrics& metricsOf(const MiniHtmlFont& font);
 };
 
 void Renderer::useFont(const MiniHtmlFont& font) {
@@ -144,14 +157,30 @@ void Renderer::useFont(const MiniHtmlFont& font) {
     }
 }
 
-int Renderer::ghHeight(const MiniHtmlFont& font) {
+const Renderer::FontMetrics& Renderer::metricsOf(const MiniHtmlFont& font) {
+    for (const FontMetrics& known : metrics_) {
+        if (known.face == font.Face && known.size == font.Size && known.pixelHeight == font.PixelHeight &&
+            known.style == font.Style) {
+            return known;
+        }
+    }
     useFont(font);
-    return canvas_.measureText("gh", kMeasureFlags).cy;
+    FontMetrics measured{font.Face,
+                         font.Size,
+                         font.PixelHeight,
+                         font.Style,
+                         canvas_.measureText("gh", kMeasureFlags).cy,
+                         canvas_.measureText(" ", kMeasureFlags).cx};
+    metrics_.push_back(std::move(measured));
+    return metrics_.back();
+}
+
+int Renderer::ghHeight(const MiniHtmlFont& font) {
+    return metricsOf(font).gh;
 }
 
 int Renderer::spaceWidth(const MiniHtmlFont& font) {
-    useFont(font);
-    return canvas_.measureText(" ", kMeasureFlags).cx;
+    return metricsOf(font).space;
 }
 
 MiniHtmlRenderOutput Renderer::render() {
