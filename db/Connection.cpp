@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace sqldb {
@@ -14,6 +15,15 @@ namespace {
 
 std::filesystem::path fspath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// Whether the file's header marks it as using a write-ahead log (file format versions at offsets 18, 19).
+bool walheader(const std::string& path) {
+    std::ifstream file(fspath(path), std::ios::binary);
+    char header[20] = {};
+    if (!file.read(header, sizeof header))
+        return false;
+    return header[18] == 2 || header[19] == 2;
 }
 
 std::string prefixed(const std::string& file, const std::string& message) {
@@ -52,10 +62,14 @@ void Connection::connect() {
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     // A plain rollback journal keeps the database one file at rest; full sync makes each commit durable.
-    // Reading the journal mode also reads the file header, so a file that is no database fails here.
+    // The synchronous setting reads the schema, so a file that is no database fails here. Rollback
+    // journalling is SQLite's default and only a write-ahead log persists in the file, so the journal mode
+    // is set only for a file whose header says it was left in that mode.
+    const std::string settings = walheader(databasename_)
+                                     ? "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"
+                                     : "PRAGMA synchronous=FULL;";
     char* message = nullptr;
-    const int prc = sqlite3_exec(handle, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;", nullptr,
-                                 nullptr, &message);
+    const int prc = sqlite3_exec(handle, settings.c_str(), nullptr, nullptr, &message);
     if (prc != SQLITE_OK) {
         const std::string text = message ? message : sqlite3_errmsg(handle);
         const int code = sqlite3_extended_errcode(handle);

@@ -84,6 +84,13 @@ void Table::open() {
     for (int i = 0; i < count; ++i)
         columns.push_back({sqlite3_column_name(probe, i), varcharsize(sqlite3_column_decltype(probe, i))});
     sqlite3_finalize(probe);
+    std::vector<std::string> names;
+    for (const Column& c : columns)
+        names.push_back(c.name);
+    if (names != learnedfor_) {
+        learnedfor_ = std::move(names);
+        wanted_.assign(columns.size(), false);
+    }
     columns_ = std::move(columns);
     row_.assign(columns_.size(), Value{});
     modified_.assign(columns_.size(), false);
@@ -126,6 +133,11 @@ bool Table::hascolumn(const std::string& column) const {
 
 std::size_t Table::columnindex(const std::string& column) const {
     requireopen();
+    // Callers nearly always spell the name as the schema does; the exact test is the cheap one.
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].name == column)
+            return i;
+    }
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (sameascii(columns_[i].name, column))
             return i;
@@ -167,7 +179,7 @@ std::string Table::selectlist() const {
     return list;
 }
 
-sqlite3_stmt* Table::prepare(const std::string& text) {
+sqlite3_stmt* Table::prepare(const std::string& text) const {
     sqlite3_stmt* statement = nullptr;
     const int rc = sqlite3_prepare_v2(connection_.handle(), text.c_str(), -1, &statement, nullptr);
     if (rc != SQLITE_OK) {
@@ -184,14 +196,32 @@ void Table::settle() {
 }
 
 void Table::endcursor() {
-    if (source_ == Source::cursor && !eof_) {
-        loadbuffer(cursor_);
-        source_ = Source::buffer;
-    }
-    if (cursor_)
-        sqlite3_reset(cursor_);
-    if (source_ == Source::cursor) // passed the end: nothing current
+    if (!cursor_)
+        return;
+    const bool standing = source_ == Source::cursor && !eof_;
+    sqlite3_reset(cursor_);
+    if (standing) {
+        // The cursor holds only the columns read so far; the row as a whole comes from the file.
         source_ = Source::none;
+        loadbyrowid(rowid_);
+    } else if (source_ == Source::cursor) {
+        source_ = Source::none;
+    }
+}
+
+void Table::preparecursor() const {
+    sqlite3_finalize(cursor_);
+    cursor_ = nullptr;
+    std::string list = "rowid";
+    cursorcolumn_.assign(columns_.size(), -1);
+    int at = 1;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (wanted_[i]) {
+            list += ", " + quoted(columns_[i].name);
+            cursorcolumn_[i] = at++;
+        }
+    }
+    cursor_ = prepare("SELECT " + list + " FROM " + quoted(tablename_) + " WHERE rowid >= ?1 ORDER BY rowid");
 }
 
 void Table::loadbuffer(sqlite3_stmt* statement) {
@@ -269,7 +299,10 @@ bool Table::locate(const std::string& column, std::int64_t value) {
     return runlocate(statement);
 }
 
-void Table::stepcursor() {
+void Table::startcursor(std::int64_t from) {
+    if (!cursor_)
+        preparecursor();
+    sqlite3_bind_int64(cursor_, 1, from);
     const int rc = sqlite3_step(cursor_);
     if (rc == SQLITE_ROW) {
         source_ = Source::cursor;
@@ -286,20 +319,14 @@ void Table::stepcursor() {
     }
     sqlite3_reset(cursor_);
     // Past the last row: a row passed over stays readable through the buffer, as after a locate.
-    if (source_ == Source::cursor)
-        source_ = Source::none;
 }
 
 void Table::first() {
     requireopen();
     settle();
     endcursor();
-    if (!cursor_)
-        cursor_ = prepare("SELECT " + selectlist() + " FROM " + quoted(tablename_) +
-                          " WHERE rowid > ?1 ORDER BY rowid");
-    sqlite3_bind_int64(cursor_, 1, std::numeric_limits<std::int64_t>::min());
     source_ = Source::none;
-    stepcursor();
+    startcursor(std::numeric_limits<std::int64_t>::min());
 }
 
 void Table::next() {
@@ -308,33 +335,32 @@ void Table::next() {
     if (eof_)
         return;
     if (source_ == Source::cursor) {
-        // Keep the row readable should the step end the iteration.
-        loadbuffer(cursor_);
-        source_ = Source::buffer;
+        const std::int64_t passed = rowid_;
         const int rc = sqlite3_step(cursor_);
         if (rc == SQLITE_ROW) {
-            source_ = Source::cursor;
             rowid_ = sqlite3_column_int64(cursor_, 0);
             return;
         }
-        eof_ = true;
         if (rc != SQLITE_DONE) {
             const Error error = connection_.error(rc);
             sqlite3_reset(cursor_);
+            source_ = Source::none;
+            eof_ = true;
             throw error;
         }
         sqlite3_reset(cursor_);
-        return;
-    }
-    if (source_ == Source::none) {
+        // Past the end the last row stays current. It is read again only here: copying every row on the
+        // way would make a pass over the table several times slower.
+        source_ = Source::none;
+        loadbyrowid(passed);
         eof_ = true;
         return;
     }
-    if (!cursor_)
-        cursor_ = prepare("SELECT " + selectlist() + " FROM " + quoted(tablename_) +
-                          " WHERE rowid > ?1 ORDER BY rowid");
-    sqlite3_bind_int64(cursor_, 1, rowid_);
-    stepcursor();
+    if (source_ == Source::none || rowid_ == std::numeric_limits<std::int64_t>::max()) {
+        eof_ = true;
+        return;
+    }
+    startcursor(rowid_ + 1);
 }
 
 void Table::edit() {
@@ -390,14 +416,6 @@ void bindvalue(sqlite3_stmt* statement, int at,
         sqlite3_bind_null(statement, at);
 }
 
-// Runs a write statement to its end and finalizes it; returns SQLite's result code.
-int runwrite(sqlite3_stmt* statement) {
-    int rc = sqlite3_step(statement);
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(statement);
-    return rc;
-}
-
 } // namespace
 
 void Table::post() {
@@ -431,30 +449,51 @@ void Table::post() {
         }
         text = "INSERT INTO " + quoted(tablename_) + " (" + names + ") VALUES (" + places + ")";
     }
+    const bool inserting = state_ == State::insert;
+    if (inserting) // the row as stored: its AUTOINC value and the defaults of the columns not set
+        text += " RETURNING " + selectlist();
     sqlite3_stmt* statement = prepare(text);
     for (std::size_t n = 0; n < changed.size(); ++n)
         bindvalue(statement, static_cast<int>(n + 1), row_[changed[n]]);
-    if (state_ == State::edit)
+    if (!inserting)
         sqlite3_bind_int64(statement, static_cast<int>(changed.size() + 1), rowid_);
-    const int rc = runwrite(statement);
+    bool returned = false;
+    int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW && inserting) {
+        loadbuffer(statement);
+        returned = true;
+    }
+    // The change is complete only when the statement has run to its end.
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(statement);
     if (rc != SQLITE_DONE) {
         const Error error = connection_.error(rc);
         sqlite3_finalize(statement);
         throw error;
     }
     sqlite3_finalize(statement);
-
-    if (state_ == State::insert) {
-        const std::int64_t rowid = sqlite3_last_insert_rowid(connection_.handle());
-        state_ = State::browse;
-        // The row as stored: its AUTOINC value and the defaults of the columns not set.
-        if (!loadbyrowid(rowid))
-            throw Error("Table " + tablename_ + ": the posted row cannot be read back");
-    } else {
-        state_ = State::browse;
-    }
+    if (inserting && !returned)
+        throw Error("Table " + tablename_ + ": the posted row cannot be read back");
+    state_ = State::browse;
     source_ = Source::buffer;
     eof_ = false;
+}
+
+void Table::widencursor(std::size_t index) const {
+    // A pass reads few columns, and the same ones in every pass: the cursor selects only the columns read
+    // so far and takes one more in, at the same row, when it is first asked for.
+    wanted_[index] = true;
+    sqlite3_reset(cursor_);
+    preparecursor();
+    sqlite3_bind_int64(cursor_, 1, rowid_);
+    const int rc = sqlite3_step(cursor_);
+    if (rc == SQLITE_ROW && sqlite3_column_int64(cursor_, 0) == rowid_)
+        return;
+    const Error error = rc == SQLITE_ROW || rc == SQLITE_DONE
+                            ? Error("Table " + tablename_ + ": the current row no longer exists")
+                            : connection_.error(rc);
+    sqlite3_reset(cursor_);
+    throw error;
 }
 
 bool Table::loadbyrowid(std::int64_t rowid) {
@@ -507,7 +546,9 @@ Table::ValueView Table::current(std::size_t index) const {
         return view;
     }
     // Straight from the statement: no copy of a long text the caller does not ask for.
-    const int at = static_cast<int>(index) + 1;
+    if (cursorcolumn_[index] < 0)
+        widencursor(index);
+    const int at = cursorcolumn_[index];
     view.type = sqlite3_column_type(cursor_, at);
     if (view.type == SQLITE_INTEGER) {
         view.integer = sqlite3_column_int64(cursor_, at);

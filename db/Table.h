@@ -99,12 +99,14 @@ private:
     void requireopen() const;
     void requirecurrent() const;
     void requirewriting() const;
-    void settle();                            // posts a pending row before moving
-    void endcursor();                         // copies a cursor row into the buffer, drops the lock
+    void settle();    // posts a pending row before moving
+    void endcursor(); // ends an iteration; a row it stood on becomes the buffered current row
     void loadbuffer(sqlite3_stmt* statement); // from a row whose first column is rowid
     bool loadbyrowid(std::int64_t rowid);
-    void stepcursor();
-    sqlite3_stmt* prepare(const std::string& text); // fails through the connection
+    void preparecursor() const;
+    void startcursor(std::int64_t from);
+    void widencursor(std::size_t index) const;
+    sqlite3_stmt* prepare(const std::string& text) const; // fails through the connection
     sqlite3_stmt* cachedlocate(std::size_t column);
     bool runlocate(sqlite3_stmt* statement);
     std::string quoted(const std::string& identifier) const;
@@ -135,7 +137,12 @@ private:
     std::int64_t savedrowid_ = 0;
     std::vector<Value> savedrow_;
 
-    sqlite3_stmt* cursor_ = nullptr;
+    // The iteration's statement and the columns it selects: those read in earlier passes (learnedfor_
+    // names the column list they refer to, kept across close and open), widened on demand.
+    mutable sqlite3_stmt* cursor_ = nullptr;
+    mutable std::vector<bool> wanted_;
+    mutable std::vector<int> cursorcolumn_;
+    std::vector<std::string> learnedfor_;
     sqlite3_stmt* byrowid_ = nullptr;
     std::map<std::size_t, sqlite3_stmt*> locates_;
 };

@@ -1,0 +1,261 @@
+// The cost of the store layer: each store operation beside the same work written directly against the
+// SQLite C API, on one database of 10,000 notes. Run by hand:
+//   bench_store [--folder=PATH] [--benchmark_filter=...]
+// The database lives in a fresh folder under PATH (default: the system's temporary folder). On a real
+// disk the writes are dominated by the syncs that both sides pay alike, and vary with the disk's other
+// load; a memory file system (e.g. --folder=/dev/shm) shows what the layer itself costs.
+
+#include "store/zkpldm_unit.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int notecount = 10000;
+
+std::string sampletext(int n) {
+    std::string text = "Bevásárlás " + std::to_string(n) + "\r\ntej, kenyér, vaj, sajt\r\n";
+    while (text.size() < 200)
+        text += "teendő ";
+    return text;
+}
+
+// One store over one database of notecount notes, made on first use and removed at exit.
+fs::path basefolder = fs::temp_directory_path();
+
+struct Bench {
+    fs::path folder;
+    std::unique_ptr<Tzkpldm> store;
+    std::string path;
+
+    Bench() {
+        folder = basefolder / ("pinlet-bench-" + std::to_string(std::random_device{}()));
+        fs::create_directories(folder);
+        TStoreEnvironment environment;
+        environment.exedir = folder.string();
+        const std::string documents = folder.string();
+        environment.documentsfolder = [documents] { return documents; };
+        store = std::make_unique<Tzkpldm>(environment);
+        store->DataModuleCreate();
+        path = store->db.databasename();
+        // Filled in one transaction through the engine: the subject here is the single operation.
+        sqlite3* handle = nullptr;
+        sqlite3_open(path.c_str(), &handle);
+        sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* insert = nullptr;
+        sqlite3_prepare_v2(handle,
+                           "INSERT INTO jegyzetek (nev, jegyzet, letrehozva, modositva) VALUES (?1, ?2, "
+                           "'2026-01-01 10:00:00.000', '2026-01-01 10:00:00.000')",
+                           -1, &insert, nullptr);
+        for (int i = 0; i < notecount; ++i) {
+            const std::string name = "Jegyzet " + std::to_string(i);
+            const std::string text = sampletext(i);
+            sqlite3_bind_text(insert, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 2, text.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_step(insert);
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(insert);
+        for (int i = 1; i <= 200; ++i) {
+            const std::string key = "j_" + std::to_string(i) + "_";
+            for (const char* word : {"top", "left", "width", "height"}) {
+                const std::string sql = "INSERT INTO setup VALUES ('" + key + word + "', '100')";
+                sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, nullptr);
+            }
+        }
+        sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(handle);
+    }
+    ~Bench() {
+        store.reset();
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+};
+
+Bench& bench() {
+    static Bench instance;
+    return instance;
+}
+
+// The direct side opens the file as the store does: read-write, never create, full sync, busy timeout.
+sqlite3* opendirect(const std::string& path) {
+    sqlite3* handle = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        throw std::runtime_error("open");
+    sqlite3_busy_timeout(handle, 3000);
+    sqlite3_exec(handle, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    return handle;
+}
+
+void step(sqlite3* handle, const char* sql, const std::string& a = {}, const std::string& b = {}) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(handle, sql, -1, &statement, nullptr);
+    sqlite3_bind_text(statement, 1, a.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(statement, 2, b.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(statement) != SQLITE_DONE)
+        throw std::runtime_error(sqlite3_errmsg(handle));
+    sqlite3_finalize(statement);
+}
+
+void store_savejegyzet_new(benchmark::State& state) {
+    Tzkpldm& store = *bench().store;
+    int n = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(store.savejegyzet(-1, {"Új " + std::to_string(n), sampletext(n++)}));
+}
+
+void direct_savejegyzet_new(benchmark::State& state) {
+    const std::string path = bench().path;
+    int n = 0;
+    for (auto _ : state) {
+        sqlite3* handle = opendirect(path);
+        step(handle,
+             "INSERT INTO jegyzetek (nev, jegyzet, letrehozva, modositva) VALUES (?1, ?2, "
+             "'2026-01-01 10:00:00.000', '2026-01-01 10:00:00.000')",
+             "Új " + std::to_string(n), sampletext(n));
+        ++n;
+        benchmark::DoNotOptimize(sqlite3_last_insert_rowid(handle));
+        sqlite3_close(handle);
+    }
+}
+
+void store_getjegyzet(benchmark::State& state) {
+    Tzkpldm& store = *bench().store;
+    int n = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(store.getjegyzet(1 + (n++ * 7919) % notecount));
+}
+
+void direct_getjegyzet(benchmark::State& state) {
+    const std::string path = bench().path;
+    int n = 0;
+    for (auto _ : state) {
+        sqlite3* handle = opendirect(path);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(handle, "SELECT nev, jegyzet FROM jegyzetek WHERE id = ?1", -1, &statement,
+                           nullptr);
+        sqlite3_bind_int(statement, 1, 1 + (n++ * 7919) % notecount);
+        std::string nev;
+        std::string jegyzet;
+        if (sqlite3_step(statement) == SQLITE_ROW) {
+            nev = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+            jegyzet = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+        }
+        benchmark::DoNotOptimize(nev);
+        benchmark::DoNotOptimize(jegyzet);
+        sqlite3_finalize(statement);
+        sqlite3_close(handle);
+    }
+}
+
+const char* words[] = {"top", "left", "width", "height"};
+
+void store_geometry(benchmark::State& state) {
+    Tzkpldm& store = *bench().store;
+    int n = 0;
+    for (auto _ : state) {
+        const std::string key = "j_" + std::to_string(1 + n % 200) + "_";
+        for (const char* word : words)
+            store.setsetup(key + word, std::to_string(n));
+        store.closedb();
+        ++n;
+    }
+}
+
+void direct_geometry(benchmark::State& state) {
+    const std::string path = bench().path;
+    int n = 0;
+    for (auto _ : state) {
+        sqlite3* handle = opendirect(path);
+        const std::string key = "j_" + std::to_string(1 + n % 200) + "_";
+        for (const char* word : words) {
+            step(handle, "UPDATE setup SET ertek = ?2 WHERE nev = ?1", key + word, std::to_string(n));
+            if (sqlite3_changes(handle) == 0)
+                step(handle, "INSERT INTO setup (nev, ertek) VALUES (?1, ?2)", key + word, std::to_string(n));
+        }
+        sqlite3_close(handle);
+        ++n;
+    }
+}
+
+void store_listpass(benchmark::State& state) {
+    Tzkpldm& store = *bench().store;
+    for (auto _ : state) {
+        std::size_t listed = 0;
+        store.db.connect();
+        store.jegyzetek.open();
+        for (store.jegyzetek.first(); !store.jegyzetek.eof(); store.jegyzetek.next()) {
+            if (store.jegyzetek.asinteger("torolve") == 1)
+                continue;
+            const std::string id = store.jegyzetek.astext("id");
+            const std::string name = store.jegyzetek.astext("nev");
+            listed += id.size() + name.size();
+        }
+        store.jegyzetek.close();
+        store.db.disconnect();
+        benchmark::DoNotOptimize(listed);
+    }
+}
+
+void direct_listpass(benchmark::State& state) {
+    const std::string path = bench().path;
+    for (auto _ : state) {
+        std::size_t listed = 0;
+        sqlite3* handle = opendirect(path);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(handle, "SELECT id, nev, torolve FROM jegyzetek ORDER BY id", -1, &statement,
+                           nullptr);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            if (sqlite3_column_int(statement, 2) == 1)
+                continue;
+            const std::string id = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+            const char* nev = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+            const std::string name = nev ? nev : "";
+            listed += id.size() + name.size();
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(handle);
+        benchmark::DoNotOptimize(listed);
+    }
+}
+
+} // namespace
+
+// Side by side, store first, each in microseconds per operation.
+BENCHMARK(store_savejegyzet_new)->Unit(benchmark::kMicrosecond);
+BENCHMARK(direct_savejegyzet_new)->Unit(benchmark::kMicrosecond);
+BENCHMARK(store_getjegyzet)->Unit(benchmark::kMicrosecond);
+BENCHMARK(direct_getjegyzet)->Unit(benchmark::kMicrosecond);
+BENCHMARK(store_geometry)->Unit(benchmark::kMicrosecond);
+BENCHMARK(direct_geometry)->Unit(benchmark::kMicrosecond);
+BENCHMARK(store_listpass)->Unit(benchmark::kMicrosecond);
+BENCHMARK(direct_listpass)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    const std::string option = "--folder=";
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind(option, 0) == 0)
+            basefolder = argument.substr(option.size());
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
