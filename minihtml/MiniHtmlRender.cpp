@@ -24,6 +24,20 @@ constexpr int kGradientBands = 64;
 constexpr TColor kErrorRed = 0x0000FFu;
 constexpr TColor kRuleBlack = 0x000000u;
 
+// Markup can ask for any number (an image width, an indent): such lengths are bounded, and positions add up
+// with saturation, so that no text can overflow the arithmetic.
+constexpr int kMaxLength = 1 << 16;
+constexpr int kMaxPosition = 1 << 28;
+
+int Bounded(int length) {
+    return std::clamp(length, -kMaxLength, kMaxLength);
+}
+
+int Grow(int position, int by) {
+    return static_cast<int>(
+        std::clamp<long long>(static_cast<long long>(position) + by, -kMaxPosition, kMaxPosition));
+}
+
 enum class Pass { Measure, Draw, Check };
 
 // The vertical geometry of one line: height, subscript and superscript allowances, baseline raise.
@@ -110,8 +124,9 @@ private:
     int ghHeight(const MiniHtmlFont& font);
     int spaceWidth(const MiniHtmlFont& font);
     bool inFocusAnchor() const { return state_.inAnchor && state_.anchorCount == in_.FocusLink + 1; }
-    int scaleX(int v) const { return v * canvas_.pixelsPerInchX() / 96; }
-    int scaleY(int v) const { return v * canvas_.pixelsPerInchY() / 96; }
+    int scaleX(int v) const { return Bounded(Bounded(v) * canvas_.pixelsPerInchX() / 96); }
+    int scaleY(int v) const { return Bounded(Bounded(v) * canvas_.pixelsPerInchY() / 96); }
+    int indent() const { return Bounded(state_.indent); }
 
     const MiniHtmlRenderInput& in_;
     Canvas& canvas_;
@@ -219,7 +234,7 @@ MiniHtmlRenderOutput Renderer::render() {
         // The measuring pass wraps at the width the line will really have, so an indented line does not
         // run past the right edge.
         MiniHtmlRect measureBox = running;
-        measureBox.Left += state_.indent;
+        measureBox.Left += indent();
         PassResult measured;
         MiniHtmlRenderLine(rest, measureBox, Pass::Measure, g, measureFont, measured);
         const std::string_view source = rest.substr(0, measured.consumed);
@@ -232,7 +247,7 @@ MiniHtmlRenderOutput Renderer::render() {
         } else if (state_.alignment == MiniHtmlAlign::Right && running.Right - measured.W > running.Left) {
             box.Left = running.Right - measured.W;
         }
-        box.Left += state_.indent;
+        box.Left += indent();
         box.Bottom = g.boxBottom(running.Top);
 
         if (!in_.MeasureOnly) {
@@ -261,8 +276,8 @@ MiniHtmlRenderOutput Renderer::render() {
             }
         }
 
-        running.Top += g.H + g.S + g.R;
-        out_.YSize += g.H + g.S + g.R;
+        running.Top = Grow(running.Top, g.H + g.S + g.R);
+        out_.YSize = Grow(out_.YSize, g.H + g.S + g.R);
         if (measured.consumed == 0 && !measured.dropRest) {
             break; // nothing could be laid out: stop rather than loop
         }
@@ -327,7 +342,7 @@ void Renderer::MiniHtmlRenderLine(std::string_view text, const MiniHtmlRect& box
                 continue;
             }
             const int w = size.cx;
-            W += w;
+            W = Grow(W, w);
             if (pass == Pass::Check && state_.inAnchor && in_.X - L >= W - w && in_.X - L <= W) {
                 r.runAnchor = state_.anchorCount;
                 r.runHref = state_.href;
@@ -340,7 +355,7 @@ void Renderer::MiniHtmlRenderLine(std::string_view text, const MiniHtmlRect& box
                 if (state_.errorMarking) {
                     drawZigzag(x, x + w, g.textBottom(T));
                 }
-                x += w;
+                x = Grow(x, w);
             }
             // The measuring pass alone decides where a line breaks; the second pass places everything
             // of the line's source, even where an aligned or indented box leaves it less room. A run wider
@@ -374,13 +389,13 @@ void Renderer::MiniHtmlRenderLine(std::string_view text, const MiniHtmlRect& box
         const std::size_t length = MiniHtmlTagLength(text);
         const MiniHtmlTagKind kind = ClassifyMiniHtmlTag(text, state_.listLevel);
         if (kind == MiniHtmlTagKind::ListItem) {
-            const int cell = state_.listLevel * kBulletCell;
-            W += cell;
+            const int cell = Bounded(state_.listLevel) * kBulletCell;
+            W = Grow(W, cell);
             if (items > 0) {
                 break; // a second item starts the next line, where it is read again
             }
             ++items;
-            x += cell - kBulletCell;
+            x = Grow(x, cell - kBulletCell);
             if (draws && !state_.hidden) {
                 drawBullet(x, T, g.textBottom(T), font);
             }
@@ -399,8 +414,8 @@ void Renderer::MiniHtmlRenderLine(std::string_view text, const MiniHtmlRect& box
             if (draws) {
                 drawImage(image, x, T);
             }
-            W += image.w;
-            x += image.w;
+            W = Grow(W, image.w);
+            x = Grow(x, image.w);
             g.H = std::max(g.H, image.h);
             if (parsed.align == MiniHtmlImageAlign::Top) {
                 g.Q = g.H - ghHeight(font);
@@ -440,8 +455,8 @@ void Renderer::MiniHtmlRenderLine(std::string_view text, const MiniHtmlRect& box
             break;
         case MiniHtmlTagKind::Indent:
             if (effect.indent && *effect.indent > W) {
-                x = L + *effect.indent;
-                W = *effect.indent;
+                W = Bounded(*effect.indent);
+                x = Grow(L, W);
             }
             break;
         case MiniHtmlTagKind::Rule:
@@ -458,7 +473,7 @@ void Renderer::MiniHtmlRenderLine(std::string_view text, const MiniHtmlRect& box
         case MiniHtmlTagKind::Paragraph:
             if (pass == Pass::Measure) {
                 // A new indent applies to this line already: wrap in the width it leaves.
-                lineWidth = right - (in_.Rect.Left + 1 + state_.indent);
+                lineWidth = right - (in_.Rect.Left + 1 + indent());
             }
             if (draws && effect.fill.kind == MiniHtmlFill::Kind::Solid) {
                 fill({in_.Rect.Left, T, in_.Rect.Right, g.textBottom(T)}, effect.fill.from);
@@ -630,7 +645,7 @@ ImagePlacement Renderer::placeImage(const MiniHtmlImage& image) {
         place.w = scaleX(picture->width());
         place.h = scaleY(picture->height());
     } else {
-        place.dest = {0, 0, image.width, image.height};
+        place.dest = {0, 0, Bounded(image.width), Bounded(image.height)};
         place.w = scaleX(image.width);
         place.h = scaleY(image.height);
     }
