@@ -72,6 +72,13 @@ QtCanvas::QtCanvas(QPainter& painter, const CanvasFont& font)
     : painter_(painter), font_(font), qfont_(toQFont(font)), metrics_(qfont_, painter.device()),
       textBackground_(clNone) {}
 
+QImage QtCanvas::measuringImage(const QPaintDevice& device) {
+    QImage image(1, 1, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(device.logicalDpiX() / 0.0254));
+    image.setDotsPerMeterY(qRound(device.logicalDpiY() / 0.0254));
+    return image;
+}
+
 QFont QtCanvas::toQFont(const CanvasFont& font) {
     const QString face = QString::fromUtf8(font.Face.c_str());
     // List bullets ask for the symbol face, whose private encoding holds the bullet where Unicode does

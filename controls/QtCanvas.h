@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QRegion>
 
 #include <optional>
@@ -40,6 +41,10 @@ public:
     int pixelsPerInchX() const override;
     int pixelsPerInchY() const override;
     TColor resolveColor(TColor color) const override;
+
+    // A 1 x 1 image with the resolution of device. A canvas over it measures and hit-tests outside a paint
+    // event exactly as a canvas painting on device would, point sizes included.
+    static QImage measuringImage(const QPaintDevice& device);
 
     // The Qt font that a CanvasFont stands for: the face by name (the platform picks a fallback for a face
     // that is not installed; "Symbol" gives the default face, which holds the Unicode bullet), PixelHeight

@@ -188,6 +188,14 @@ TEST(QtCanvas, ColoursAndFonts) {
     EXPECT_EQ(canvas.resolveColor(SystemColor(13)), QtCanvas::systemColor(13));
     EXPECT_EQ(canvas.pixelsPerInchX(), image.logicalDpiX());
 
+    // A measuring canvas takes the resolution of the device it stands in for.
+    QImage screen = whiteImage(4, 4);
+    screen.setDotsPerMeterX(qRound(120 / 0.0254));
+    screen.setDotsPerMeterY(qRound(144 / 0.0254));
+    const QImage measuring = QtCanvas::measuringImage(screen);
+    EXPECT_EQ(measuring.logicalDpiX(), 120);
+    EXPECT_EQ(measuring.logicalDpiY(), 144);
+
     CanvasFont font = testFont();
     font.Style = fsBold | fsUnderline;
     const QFont qfont = QtCanvas::toQFont(font);
