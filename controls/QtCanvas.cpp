@@ -14,6 +14,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cstdlib>
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
