@@ -53,8 +53,8 @@ struct RenderState {
     // Saved slots. A closing tag restores the one value in its slot, never a stack of them. clNone in a
     // background slot means "transparent".
     TColor fontBackgroundSlot = clNone;
-    TColor highlightColorSlot =
-        clNone; // font colour before <HI>; clNone: never set (</HI> gives the base colour)
+    // The font colour before <HI>; clNone until one is saved, and </HI> then gives the base colour.
+    TColor highlightColorSlot = clNone;
     TColor highlightBackgroundSlot = clNone;
     TColor paragraphSlot = clNone;
     TColor hoverSlot = clNone;
