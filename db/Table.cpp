@@ -191,8 +191,10 @@ sqlite3_stmt* Table::prepare(const std::string& text) const {
 }
 
 void Table::settle() {
+    // Dropped, not posted: a row whose post failed must not be written later by whatever comes next, when
+    // its caller has already reported the failure (and may save the same note again).
     if (state_ == State::edit || state_ == State::insert)
-        post();
+        cancel();
 }
 
 void Table::endcursor() {

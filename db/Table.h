@@ -20,7 +20,7 @@ namespace sqldb {
 //
 // Writing: edit() or append() starts a row, the set* calls change it, post() writes it in one statement
 // (durable when post returns). Columns that an appended row never sets take their declared defaults.
-// Moving to another row posts a pending row first; close() and disconnecting drop it.
+// Moving to another row, close() and disconnecting drop a row that was not posted.
 //
 // Locking: the table holds no lock on the file between calls, except while an iteration started by first()
 // stands on a row; reaching eof(), locate(), edit(), append() and close() end it. So a write never starts
@@ -99,7 +99,7 @@ private:
     void requireopen() const;
     void requirecurrent() const;
     void requirewriting() const;
-    void settle();    // posts a pending row before moving
+    void settle();    // drops a pending row before moving
     void endcursor(); // ends an iteration; a row it stood on becomes the buffered current row
     void loadbuffer(sqlite3_stmt* statement); // from a row whose first column is rowid
     bool loadbyrowid(std::int64_t rowid);

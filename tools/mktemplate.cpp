@@ -57,7 +57,8 @@ void build(const fs::path& schema, const fs::path& output) {
     fs::remove(temporary);
     {
         Database db;
-        if (sqlite3_open_v2(temporary.string().c_str(), &db.handle,
+        const std::u8string name = temporary.u8string(); // SQLite takes UTF-8 names on every platform
+        if (sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db.handle,
                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
             throw std::runtime_error("cannot create " + temporary.string());
         // The program keeps the file in rollback-journal mode; that is also what the template says.

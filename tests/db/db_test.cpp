@@ -308,7 +308,11 @@ TEST_F(DbTest, AFailedPostKeepsTheRowInEditingAndReportsTheEngine) {
         EXPECT_NE(std::string(error.what()).find("UNIQUE"), std::string::npos) << error.what();
     }
     EXPECT_EQ(s.state(), Table::State::insert);
-    s.cancel();
+    // Moving on drops the failed row instead of trying it again behind the caller's back.
+    s.settext("nev", "k2");
+    EXPECT_TRUE(s.locate("nev", "k"));
+    EXPECT_EQ(s.state(), Table::State::browse);
+    EXPECT_FALSE(s.locate("nev", "k2"));
 }
 
 TEST_F(DbTest, StatementRunsExactlyOneStatement) {

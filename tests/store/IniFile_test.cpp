@@ -95,8 +95,10 @@ TEST(NewFile, CreatesWholeFilesAndNeverReplaces) {
         createnewfile(missing, "x");
         FAIL() << "created a file in a missing folder";
     } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Cannot create file \"" + missing + "\". No such file or directory");
+        // Then the system's description, in the system's words.
+        const std::string expected = "Cannot create file \"" + missing + "\". ";
+        EXPECT_EQ(std::string(error.what()).substr(0, expected.size()), expected);
+        EXPECT_GT(std::string(error.what()).size(), expected.size());
     }
     // Nothing but the files asked for: no temporary is left.
     int files = 0;
