@@ -1,9 +1,9 @@
 // The cost of the store layer: each store operation beside the same work written directly against the
 // SQLite C API, on one database of 10,000 notes. Run by hand:
-//   bench_store [--folder=PATH] [--benchmark_filter=...]
+//   [PINLET_BENCH_FOLDER=PATH] bench_store [--benchmark_filter=...]
 // The database lives in a fresh folder under PATH (default: the system's temporary folder). On a real
 // disk the writes are dominated by the syncs that both sides pay alike, and vary with the disk's other
-// load; a memory file system (e.g. --folder=/dev/shm) shows what the layer itself costs.
+// load; a memory file system (e.g. PINLET_BENCH_FOLDER=/dev/shm) shows what the layer itself costs.
 
 #include "store/zkpldm_unit.h"
 
@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -32,7 +33,10 @@ std::string sampletext(int n) {
 }
 
 // One store over one database of notecount notes, made on first use and removed at exit.
-fs::path basefolder = fs::temp_directory_path();
+fs::path basefolder() {
+    const char* chosen = std::getenv("PINLET_BENCH_FOLDER");
+    return chosen && *chosen ? fs::path(chosen) : fs::temp_directory_path();
+}
 
 struct Bench {
     fs::path folder;
@@ -40,7 +44,7 @@ struct Bench {
     std::string path;
 
     Bench() {
-        folder = basefolder / ("pinlet-bench-" + std::to_string(std::random_device{}()));
+        folder = basefolder() / ("pinlet-bench-" + std::to_string(std::random_device{}()));
         fs::create_directories(folder);
         TStoreEnvironment environment;
         environment.exedir = folder.string();
@@ -256,21 +260,4 @@ BENCHMARK(getjegyzet);
 BENCHMARK(geometry);
 BENCHMARK(listpass);
 
-int main(int argc, char** argv) {
-    const std::string option = "--folder=";
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument.rfind(option, 0) == 0)
-            basefolder = argument.substr(option.size());
-        else
-            argv[kept++] = argv[i];
-    }
-    argc = kept;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();
