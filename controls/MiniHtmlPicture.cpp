@@ -1,27 +1,13 @@
 #include "controls/MiniHtmlPicture.h"
 
+#include "minihtml/AsciiText.h"
+
 #include <QFile>
 #include <QFileInfo>
 
 #include <stdexcept>
 
 namespace {
-
-bool startsWithNoCase(const std::string& text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 QByteArray readBounded(const QString& path) {
     const QFileInfo info(path);
@@ -45,9 +31,9 @@ QByteArray readBounded(const QString& path) {
 void TMiniHtmlPicture::loadFromUrl(const std::string& url) {
     url_ = url;
     image_ = QImage();
-    if (startsWithNoCase(url, "RES://")) {
+    if (ascii::StartsNoCase(url, "RES://")) {
         loadFromFile(QStringLiteral(":/") + QString::fromUtf8(url.substr(6).c_str()));
-    } else if (startsWithNoCase(url, "FILE://")) {
+    } else if (ascii::StartsNoCase(url, "FILE://")) {
         loadFromFile(QString::fromUtf8(url.substr(7).c_str()));
     }
 }

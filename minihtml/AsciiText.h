@@ -38,6 +38,10 @@ inline bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+inline bool StartsNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
 // The first position at or after from where pattern occurs, ignoring ASCII case; npos when none. An
 // empty pattern is found at from (when from is within the text).
 inline std::size_t FindNoCase(std::string_view text, std::string_view pattern, std::size_t from) {

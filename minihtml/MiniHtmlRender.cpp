@@ -1,5 +1,6 @@
 #include "minihtml/MiniHtmlRender.h"
 
+#include "minihtml/AsciiText.h"
 #include "minihtml/GradientFill.h"
 #include "minihtml/MiniHtmlTags.h"
 #include "minihtml/RenderState.h"
@@ -80,22 +81,6 @@ struct ImagePlacement {
     std::string iconSource;
     bool largeIcon = false;
 };
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 MiniHtmlRect Widened(const MiniHtmlRect& r) {
     return {r.Left - 1, r.Top - 1, r.Right + 1, r.Bottom + 1};
@@ -611,7 +596,7 @@ const MiniHtmlPicture* Renderer::findPicture(const std::string& source) {
 ImagePlacement Renderer::placeImage(const MiniHtmlImage& image) {
     ImagePlacement place;
     const std::string& src = image.src;
-    if (StartsWithNoCase(src, "IDX:")) {
+    if (ascii::StartsNoCase(src, "IDX:")) {
         const int index = LeadingNumber(std::string_view(src).substr(4));
         if (in_.Images != nullptr && index >= 0 && index < in_.Images->count()) {
             place.w = scaleX(in_.Images->width());
@@ -623,9 +608,9 @@ ImagePlacement Renderer::placeImage(const MiniHtmlImage& image) {
         }
         return place;
     }
-    if (StartsWithNoCase(src, "SSYS:") || StartsWithNoCase(src, "LSYS:")) {
+    if (ascii::StartsNoCase(src, "SSYS:") || ascii::StartsNoCase(src, "LSYS:")) {
         place.kind = ImagePlacement::Kind::SystemIcon;
-        place.largeIcon = StartsWithNoCase(src, "LSYS:");
+        place.largeIcon = ascii::StartsNoCase(src, "LSYS:");
         place.iconSource = src.substr(5);
         const MiniHtmlSize size = canvas_.systemIconSize(place.largeIcon);
         place.w = scaleX(size.cx);
