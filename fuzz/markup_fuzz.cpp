@@ -4,6 +4,7 @@
 
 #include "minihtml/MiniHtmlTags.h"
 #include "minihtml/markup.h"
+#include "tests/support/EntitySweep.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,30 +24,6 @@ void Check(bool ok, const char* what) {
 
 bool ValidColor(TColor color) {
     return color == clNone || IsRgbColor(color) || IsSystemColor(color);
-}
-
-// The entity pass as the format defines it, one first occurrence per row and sweep. Quadratic, so it is
-// only run on short inputs.
-std::string SweepEntities(std::string text) {
-    static const char* const rows[][2] = {
-        {"&amp;", "&&"},
-        {"&quot;", "\""},
-        {"&sect;", "\xC2\xA7"},
-        {"&permil;", "\xE2\x80\xB0"},
-        {"&reg;", "\xC2\xAE"},
-        {"&copy;", "\xC2\xA9"},
-        {"&para;", "\xC2\xB6"},
-        {"&trade;", "\xE2\x84\xA2"},
-        {"&euro;", "\xE2\x82\xAC"},
-    };
-    if (text.find('&') == std::string::npos)
-        return text;
-    for (bool replaced = true; replaced;) {
-        replaced = false;
-        for (const auto& row : rows)
-            replaced = ReplaceFirstNoCase(row[0], row[1], text) || replaced;
-    }
-    return text;
 }
 
 // Consumes one line from rest, as one pass of the engine does (without widths: a line ends at a tag

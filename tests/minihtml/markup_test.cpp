@@ -1,4 +1,5 @@
 #include "minihtml/markup.h"
+#include "support/EntitySweep.h"
 
 #include <gtest/gtest.h>
 
@@ -40,31 +41,6 @@ TEST(PrepareMiniHtml, ReplacesEntitiesFixesTheFirstHashTagAndTurnsCrIntoBreaks) 
     };
     for (const TextCase& c : cases)
         EXPECT_EQ(PrepareMiniHtml(c.input), c.expected) << c.why << ": \"" << c.input << "\"";
-}
-
-// The entity pass as written down: sweep the table, first occurrence per row, until a sweep replaces
-// nothing. PrepareMiniHtml must give exactly this, however it gets there.
-std::string SweepEntities(std::string text) {
-    static const char* const rows[][2] = {
-        {"&amp;", "&&"},
-        {"&quot;", "\""},
-        {"&sect;", "\xC2\xA7"},
-        {"&permil;", "\xE2\x80\xB0"},
-        {"&reg;", "\xC2\xAE"},
-        {"&copy;", "\xC2\xA9"},
-        {"&para;", "\xC2\xB6"},
-        {"&trade;", "\xE2\x84\xA2"},
-        {"&euro;", "\xE2\x82\xAC"},
-    };
-    if (text.find('&') == std::string::npos)
-        return text;
-    bool replaced = true;
-    while (replaced) {
-        replaced = false;
-        for (const auto& row : rows)
-            replaced = ReplaceFirstNoCase(row[0], row[1], text) || replaced;
-    }
-    return text;
 }
 
 TEST(PrepareMiniHtml, EntityPassEqualsTheRepeatedSweepOnRandomText) {
