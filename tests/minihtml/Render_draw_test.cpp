@@ -1,8 +1,7 @@
 // What MiniHtmlRender draws, in which order and colour: shadows, backgrounds, gradients, rules, the error
 // zigzag and the focus rectangle. Fixed metrics: characters 7 px wide, spaces 4, lines 16 high; L is 1.
+#include "RenderHarness.h"
 #include "minihtml/GradientFill.h"
-#include "minihtml/MiniHtmlRender.h"
-#include "support/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +15,8 @@ using Op = CanvasCall::Op;
 constexpr TColor kRed = 0x0000FF;
 constexpr TColor kWhite = 0xFFFFFF;
 
-struct Drawing {
-    RecordingCanvas canvas;
-    MiniHtmlRenderInput in;
-
-    explicit Drawing(MiniHtmlRect rect = {0, 0, 200, 100}) {
-        in.Canvas = &canvas;
-        in.Rect = rect;
-    }
-    MiniHtmlRenderOutput run(const std::string& text) {
-        in.Text = text;
-        canvas.calls.clear();
-        return MiniHtmlRender(in);
-    }
+struct Drawing : RenderHarness {
+    using RenderHarness::RenderHarness;
     std::vector<MiniHtmlRect> rects(Op op) const {
         std::vector<MiniHtmlRect> result;
         for (const CanvasCall& call : canvas.of(op)) {

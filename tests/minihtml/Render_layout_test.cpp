@@ -1,8 +1,7 @@
 // Layout and hit-testing of MiniHtmlRender, through a canvas with fixed metrics: every character 7 px
 // wide, a space 4, a text cell (and "gh") 16 high. The layout rectangle starts at x = 0, so the first
 // line's left edge L is 1.
-#include "minihtml/MiniHtmlRender.h"
-#include "support/RecordingCanvas.h"
+#include "RenderHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +15,8 @@ namespace {
 
 using Op = CanvasCall::Op;
 
-struct Layout {
-    RecordingCanvas canvas;
-    MiniHtmlRenderInput in;
-
-    explicit Layout(MiniHtmlRect rect = {0, 0, 200, 100}) {
-        in.Canvas = &canvas;
-        in.Rect = rect;
-    }
-    MiniHtmlRenderOutput run(const std::string& text) {
-        in.Text = text;
-        canvas.calls.clear();
-        return MiniHtmlRender(in);
-    }
+struct Layout : RenderHarness {
+    using RenderHarness::RenderHarness;
     MiniHtmlRenderOutput hit(const std::string& text, int x, int y) {
         in.CheckOnly = true;
         in.X = x;
