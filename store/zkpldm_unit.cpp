@@ -1,5 +1,6 @@
 #include "store/zkpldm_unit.h"
 
+#include "db/Compaction.h"
 #include "loadbuiltintemplate.h"
 #include "store/NewFile.h"
 #include "store/banners.h"
@@ -193,4 +194,22 @@ std::string Tzkpldm::getsetup(const std::string& key) {
     if (setup.locate("nev", key))
         return setup.astext("ertek");
     return {};
+}
+
+void Tzkpldm::compactdb() {
+    opendb();
+    sqldb::compact(db, "DELETE FROM jegyzetek WHERE torolve=1");
+    closedb();
+    changed = 1;
+}
+
+int Tzkpldm::deletedcount() {
+    db.connect();
+    jegyzetek.open();
+    int count = 0;
+    for (jegyzetek.first(); !jegyzetek.eof(); jegyzetek.next())
+        count += jegyzetek.asinteger("torolve") == 1 ? 1 : 0;
+    jegyzetek.close();
+    db.disconnect();
+    return count;
 }

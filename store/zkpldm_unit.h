@@ -71,6 +71,12 @@ public:
     void setsetup(const std::string& key, const std::string& value);
     std::string getsetup(const std::string& key);
 
+    // Removes the notes marked deleted for good and compacts the database file, as one atomic change of
+    // the file: a failure leaves it as it was. Leaves the connection closed; sets changed.
+    void compactdb();
+    // How many notes are marked deleted: what compactdb() would remove. Leaves the connection closed.
+    int deletedcount();
+
     // The members, in the order of the store's description. The windows use db and jegyzetek directly.
     sqldb::Connection db;
     sqldb::Table jegyzetek;
