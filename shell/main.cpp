@@ -2,6 +2,8 @@
 // window closes. A failure in a creation step is shown and start-up goes on with the next step.
 
 #include "shell/PinletApplication.h"
+#include "shell/SingleInstance.h"
+#include "shell/dialogs.h"
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
 
@@ -20,6 +22,18 @@ int main(int argc, char** argv) {
     zkpldm = store.get();
     pinlet::runcreationstep([&] { store->DataModuleCreate(); });
 
+    // One instance per user and database; a later start only brings the running one up.
+    pinlet::SingleInstance instance(pinlet::instancekey(databasepath(store->dbdir)));
+    switch (instance.claim()) {
+    case pinlet::SingleInstance::Role::Second:
+        return 0;
+    case pinlet::SingleInstance::Role::Unreachable:
+        pinlet::showfailure("A Pinlet már fut ezzel az adatbázissal, de nem válaszol.");
+        return 1;
+    case pinlet::SingleInstance::Role::First:
+        break;
+    }
+
     // Stands in for the note list window until it exists: a plain window whose closing ends the program.
     std::unique_ptr<QWidget> mainwindow;
     pinlet::runcreationstep([&] {
@@ -28,8 +42,14 @@ int main(int argc, char** argv) {
         mainwindow->resize(420, 240);
     });
 
-    if (mainwindow)
+    if (mainwindow) {
+        QObject::connect(&instance, &pinlet::SingleInstance::activationRequested, mainwindow.get(), [&] {
+            mainwindow->show();
+            mainwindow->raise();
+            mainwindow->activateWindow();
+        });
         mainwindow->show();
+    }
     const int result = app.exec();
 
     // The newest objects go first: windows, then the store.
