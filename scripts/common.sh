@@ -10,6 +10,7 @@ PINLET_PACKAGES=(
     libsqlite3-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
+    xvfb icewm xdotool x11-utils sqlite3 imagemagick
 )
 
 pinlet_install_missing() {

@@ -1,0 +1,69 @@
+# A virtual desktop for Pinlet: Xvfb with the icewm window manager, whose taskbar has a system tray.
+# Used by the end-to-end test and the start-up benchmark, and by hand (scripts/desktop).
+#
+#   source scripts/desktop.sh
+#   pinlet_desktop_start DIR   # logs go to DIR; exports DISPLAY; 1 when no X server can be started
+#   ...
+#   pinlet_desktop_stop        # ends what pinlet_desktop_start started
+
+PINLET_DESKTOP_WIDTH=1024
+PINLET_DESKTOP_HEIGHT=768
+
+# pinlet_wait_until BOUND_MS COMMAND...: runs the command every 50 ms until it succeeds; fails after BOUND_MS.
+pinlet_wait_until() {
+    local bound=$1
+    shift
+    local deadline=$(($(date +%s%3N) + bound))
+    until "$@" >/dev/null 2>&1; do
+        [ "$(date +%s%3N)" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+_pinlet_display_ready() {
+    [ -s "$1" ] && DISPLAY=":$(head -n1 "$1")" xdpyinfo
+}
+
+_pinlet_tray_ready() {
+    xwininfo -root -tree | grep -q '"SystemTray"'
+}
+
+pinlet_desktop_start() {
+    local dir=$1
+    PINLET_XVFB_PID=""
+    PINLET_ICEWM_PID=""
+    command -v Xvfb >/dev/null || {
+        echo "no Xvfb on this machine" >&2
+        return 1
+    }
+    # -displayfd: the server picks a free display number itself and writes it here.
+    local displayfile="$dir/display"
+    : >"$displayfile"
+    Xvfb -displayfd 3 -screen 0 "${PINLET_DESKTOP_WIDTH}x${PINLET_DESKTOP_HEIGHT}x24" -nolisten tcp \
+        3>"$displayfile" >"$dir/xvfb.log" 2>&1 &
+    PINLET_XVFB_PID=$!
+    if ! pinlet_wait_until 10000 _pinlet_display_ready "$displayfile"; then
+        echo "Xvfb did not start: $(tail -n 3 "$dir/xvfb.log" 2>/dev/null)" >&2
+        pinlet_desktop_stop
+        return 1
+    fi
+    export DISPLAY=":$(head -n1 "$displayfile")"
+    # icewm keeps its settings under HOME; a folder of its own keeps the user's out of the way.
+    mkdir -p "$dir/icewm-home"
+    HOME="$dir/icewm-home" icewm >"$dir/icewm.log" 2>&1 &
+    PINLET_ICEWM_PID=$!
+    if ! pinlet_wait_until 10000 _pinlet_tray_ready; then
+        echo "icewm did not bring up its system tray: $(tail -n 3 "$dir/icewm.log" 2>/dev/null)" >&2
+        pinlet_desktop_stop
+        return 2
+    fi
+}
+
+pinlet_desktop_stop() {
+    local pid
+    for pid in $PINLET_ICEWM_PID $PINLET_XVFB_PID; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
+    PINLET_ICEWM_PID=""
+    PINLET_XVFB_PID=""
+}
