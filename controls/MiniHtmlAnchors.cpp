@@ -2,7 +2,7 @@
 
 namespace pinlet {
 
-AnchorHit hitTestAnchor(MiniHtmlRenderInput input, int x, int y) {
+AnchorHit hitTestAnchor(MiniHtmlRenderInput input, int x, int y, const MiniHtmlRenderer& render) {
     input.CheckOnly = true;
     input.MeasureOnly = false;
     input.Blink = false;
@@ -10,7 +10,7 @@ AnchorHit hitTestAnchor(MiniHtmlRenderInput input, int x, int y) {
     input.FocusLink = -1;
     input.X = x;
     input.Y = y;
-    MiniHtmlRenderOutput out = MiniHtmlRender(input);
+    MiniHtmlRenderOutput out = render(input);
     AnchorHit hit;
     if (out.Result) {
         hit.Href = std::move(out.AnchorHref);

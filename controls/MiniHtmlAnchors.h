@@ -27,7 +27,10 @@ struct AnchorHit {
 
 // The link at (x, y), laid out as input would draw it (canvas, text, rectangle, pictures, wrapping and
 // hover inputs as the caller paints). The hit-test inputs are set here: CheckOnly on, MeasureOnly and
-// Blink off, HoverLink and FocusLink -1.
-AnchorHit hitTestAnchor(MiniHtmlRenderInput input, int x, int y);
+// Blink off, HoverLink and FocusLink -1. A control that lays its text out through kept line positions
+// passes its own render.
+using MiniHtmlRenderer = std::function<MiniHtmlRenderOutput(const MiniHtmlRenderInput&)>;
+AnchorHit hitTestAnchor(MiniHtmlRenderInput input, int x, int y,
+                        const MiniHtmlRenderer& render = MiniHtmlRender);
 
 } // namespace pinlet
