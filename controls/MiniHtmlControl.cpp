@@ -187,7 +187,7 @@ MiniHtmlRect MiniHtmlControl::alignedRect(Canvas& canvas, MiniHtmlRect rect) {
     }
     MiniHtmlRenderInput in = renderInput(canvas, rect);
     in.CheckOnly = true;
-    const int textHeight = render(in).YSize;
+    const int textHeight = renderText(in).YSize;
     if (textHeight < height()) {
         rect.Top = vAlignment_ == TVAlignment::tvaCenter
                        ? rect.Top + (rect.Bottom - rect.Top - textHeight) / 2
@@ -200,7 +200,7 @@ MiniHtmlRect MiniHtmlControl::layoutRect(Canvas& canvas) {
     return alignedRect(canvas, autoSizedRect(frameTextRect()));
 }
 
-MiniHtmlRenderOutput MiniHtmlControl::render(const MiniHtmlRenderInput& input) {
+MiniHtmlRenderOutput MiniHtmlControl::renderText(const MiniHtmlRenderInput& input) {
     return MiniHtmlRender(input);
 }
 
@@ -209,7 +209,7 @@ pinlet::AnchorHit MiniHtmlControl::anchorAt(QPoint point) {
     Canvas& canvas = measuring.canvas();
     canvas.setBrush(color_);
     return pinlet::hitTestAnchor(renderInput(canvas, layoutRect(canvas)), point.x(), point.y(),
-                                 [this](const MiniHtmlRenderInput& input) { return render(input); });
+                                 [this](const MiniHtmlRenderInput& input) { return renderText(input); });
 }
 
 void MiniHtmlControl::trackPointer(QPoint point) {

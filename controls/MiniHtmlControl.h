@@ -94,7 +94,7 @@ protected:
     // vertical alignment and scrolling. Painting and hit-testing both use it.
     virtual MiniHtmlRect layoutRect(Canvas& canvas);
     // Lays out, draws or hit-tests; a control that keeps line positions renders through them.
-    virtual MiniHtmlRenderOutput render(const MiniHtmlRenderInput& input);
+    virtual MiniHtmlRenderOutput renderText(const MiniHtmlRenderInput& input);
     // The text rectangle inside the frames, before auto-sizing, alignment and scrolling.
     MiniHtmlRect frameTextRect() const;
     // The text rectangle grown by auto-sizing.

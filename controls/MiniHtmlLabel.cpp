@@ -152,7 +152,7 @@ MiniHtmlRect TMiniHtmlLabel::layoutRect(Canvas& canvas) {
     return rect;
 }
 
-MiniHtmlRenderOutput TMiniHtmlLabel::render(const MiniHtmlRenderInput& input) {
+MiniHtmlRenderOutput TMiniHtmlLabel::renderText(const MiniHtmlRenderInput& input) {
     if (!scrolling_) {
         return MiniHtmlRender(input);
     }
@@ -204,7 +204,7 @@ void TMiniHtmlLabel::paintEvent(QPaintEvent*) {
         view.Top = visibleTop_;
         c.pushClip(view);
     }
-    const MiniHtmlRenderOutput out = render(in);
+    const MiniHtmlRenderOutput out = renderText(in);
     if (scrolling_) {
         c.popClip();
     }

@@ -46,7 +46,7 @@ public:
 
 protected:
     MiniHtmlRect layoutRect(Canvas& canvas) override;
-    MiniHtmlRenderOutput render(const MiniHtmlRenderInput& input) override;
+    MiniHtmlRenderOutput renderText(const MiniHtmlRenderInput& input) override;
     void textChanged() override;
 
     void paintEvent(QPaintEvent* event) override;

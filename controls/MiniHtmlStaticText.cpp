@@ -162,7 +162,7 @@ void TMiniHtmlStaticText::paintEvent(QPaintEvent*) {
     c.setBrush(Color());
     MiniHtmlRenderOutput out;
     if (isEnabled()) {
-        out = render(in);
+        out = renderText(in);
     } else {
         // Embossed: a white copy one pixel down and right under a grey one.
         in.HoverColor = in.HoverFontColor = clNone;
@@ -175,11 +175,11 @@ void TMiniHtmlStaticText::paintEvent(QPaintEvent*) {
         MiniHtmlRenderInput shifted = in;
         shifted.Images = nullptr;
         shifted.Rect = {rect.Left + 1, rect.Top + 1, rect.Right + 1, rect.Bottom + 1};
-        render(shifted);
+        renderText(shifted);
         font.Color = 0x808080u;
         c.setFont(font);
         in.URLColor = 0x808080u;
-        out = render(in);
+        out = renderText(in);
         font.Color = fontColor;
         c.setFont(font);
     }
