@@ -4,14 +4,6 @@ namespace pinlet {
 
 namespace {
 
-MiniHtmlRect deflated(MiniHtmlRect rect, int by) {
-    rect.Left += by;
-    rect.Top += by;
-    rect.Right -= by;
-    rect.Bottom -= by;
-    return rect;
-}
-
 MiniHtmlRect drawBevel(Canvas& canvas, const MiniHtmlRect& rect, TBevelCut cut, int width) {
     if (cut == TBevelCut::bvNone) {
         return rect;
@@ -22,11 +14,15 @@ MiniHtmlRect drawBevel(Canvas& canvas, const MiniHtmlRect& rect, TBevelCut cut, 
                                        : drawFrame3D(canvas, rect, highlight, shadow, width);
 }
 
+} // namespace
+
+MiniHtmlRect deflatedRect(const MiniHtmlRect& rect, int by) {
+    return {rect.Left + by, rect.Top + by, rect.Right - by, rect.Bottom - by};
+}
+
 bool hasBevel(const MiniHtmlFrameStyle& style) {
     return style.BevelOuter != TBevelCut::bvNone || style.BevelInner != TBevelCut::bvNone;
 }
-
-} // namespace
 
 MiniHtmlRect drawFrame3D(Canvas& canvas, MiniHtmlRect rect, TColor top, TColor bottom, int width) {
     for (int i = 0; i < width && rect.width() > 0 && rect.height() > 0; ++i) {
@@ -38,7 +34,7 @@ MiniHtmlRect drawFrame3D(Canvas& canvas, MiniHtmlRect rect, TColor top, TColor b
         canvas.setPen(bottom, 1);
         canvas.drawLine(right, rect.Top, right, lower);
         canvas.drawLine(right, lower, rect.Left - 1, lower);
-        rect = deflated(rect, 1);
+        rect = deflatedRect(rect, 1);
     }
     return rect;
 }
@@ -59,10 +55,10 @@ MiniHtmlRect drawFrames(Canvas& canvas, const MiniHtmlRect& rect, const MiniHtml
 MiniHtmlRect frameTextRect(const MiniHtmlRect& rect, const MiniHtmlFrameStyle& style) {
     MiniHtmlRect r = rect;
     if (hasBevel(style)) {
-        r = deflated(r, style.BevelWidth);
+        r = deflatedRect(r, style.BevelWidth);
     }
     if (style.BorderStyle == TBorderStyle::bsSingle) {
-        r = deflated(r, style.BorderWidth);
+        r = deflatedRect(r, style.BorderWidth);
     }
     return r;
 }

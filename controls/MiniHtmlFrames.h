@@ -15,6 +15,11 @@ struct MiniHtmlFrameStyle {
     TColor Color = 0; // the border area's colour
 };
 
+// rect moved in by `by` pixels on each side.
+MiniHtmlRect deflatedRect(const MiniHtmlRect& rect, int by);
+// Whether either bevel is drawn.
+bool hasBevel(const MiniHtmlFrameStyle& style);
+
 // width nested 1-pixel rectangles inward from rect, top and left edges in top, bottom and right edges in
 // bottom; returns rect shrunk by width on each side.
 MiniHtmlRect drawFrame3D(Canvas& canvas, MiniHtmlRect rect, TColor top, TColor bottom, int width);

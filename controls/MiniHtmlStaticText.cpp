@@ -18,14 +18,6 @@ constexpr int kTickMs = 100;
 constexpr int kArrow = 10;     // the arrows' square corners
 constexpr int kScrollStep = 4; // pixels per press or tick
 
-bool hasBevel(const pinlet::MiniHtmlFrameStyle& style) {
-    return style.BevelOuter != TBevelCut::bvNone || style.BevelInner != TBevelCut::bvNone;
-}
-
-MiniHtmlRect deflated(MiniHtmlRect rect, int by) {
-    return {rect.Left + by, rect.Top + by, rect.Right - by, rect.Bottom - by};
-}
-
 } // namespace
 
 TMiniHtmlStaticText::TMiniHtmlStaticText(QWidget* parent) : MiniHtmlControl(parent, 1) {
@@ -87,13 +79,13 @@ MiniHtmlRect TMiniHtmlStaticText::textArea() const {
     const pinlet::MiniHtmlFrameStyle& style = frameStyle();
     const bool single = style.BorderStyle == TBorderStyle::bsSingle;
     MiniHtmlRect rect{0, 0, width(), height()};
-    if (hasBevel(style) || single) {
-        rect = deflated(rect, style.BevelWidth);
+    if (pinlet::hasBevel(style) || single) {
+        rect = pinlet::deflatedRect(rect, style.BevelWidth);
     }
-    if (hasBevel(style)) {
-        rect = deflated(rect, style.BevelWidth);
+    if (pinlet::hasBevel(style)) {
+        rect = pinlet::deflatedRect(rect, style.BevelWidth);
     }
-    return single ? deflated(rect, style.BorderWidth) : rect;
+    return single ? pinlet::deflatedRect(rect, style.BorderWidth) : rect;
 }
 
 MiniHtmlRect TMiniHtmlStaticText::layoutRect(Canvas& canvas) {
@@ -132,8 +124,8 @@ void TMiniHtmlStaticText::paintEvent(QPaintEvent*) {
     const MiniHtmlRect client{0, 0, width(), height()};
     pinlet::drawFrames(c, client, style, true);
     MiniHtmlRect fill = client;
-    if (hasBevel(style) || style.BorderStyle == TBorderStyle::bsSingle) {
-        fill = deflated(fill, style.BevelWidth);
+    if (pinlet::hasBevel(style) || style.BorderStyle == TBorderStyle::bsSingle) {
+        fill = pinlet::deflatedRect(fill, style.BevelWidth);
     }
     c.setPen(Color(), 1);
     c.setBrush(Color());

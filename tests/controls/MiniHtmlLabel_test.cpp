@@ -6,6 +6,7 @@
 
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -126,6 +127,36 @@ TEST_F(LabelTest, BottomAlignedTextIsHitWhereItIsDrawn) {
     EXPECT_TRUE(clicks.empty());
     QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(5, 92));
     EXPECT_EQ(clicks, std::vector<std::string>{"b"});
+}
+
+TEST_F(LabelTest, FramesInsetTheTextAndLinksAreHitWhereDrawnInside) {
+    label.setBevelOuter(TBevelCut::bvLowered);
+    label.setBevelWidth(2);
+    label.setBorderWidth(3); // without a single border the border area does not move the text
+    label.setHTMLText("<a href=\"in\">inside</a>");
+    const RecordingCanvas& canvas = paint();
+    EXPECT_EQ(canvas.of(CanvasCall::Op::Line).size(), 4u * (2 + 3));
+    ASSERT_EQ(canvas.drawn().size(), 1u);
+    EXPECT_EQ(canvas.drawn()[0].rect.Left, 3);
+    EXPECT_EQ(canvas.drawn()[0].rect.Top, 2);
+    QTest::mousePress(&label, Qt::LeftButton, {}, QPoint(4, 3));
+    EXPECT_EQ(clicks, std::vector<std::string>{"in"});
+}
+
+TEST_F(LabelTest, HintsShowTheLinkOrTheWholeText) {
+    label.setHTMLText("see <a href=\"a<b\">link</a><br>two");
+    auto hintAt = [&](QPoint point) {
+        QHelpEvent help(QEvent::ToolTip, point, label.mapToGlobal(point));
+        QApplication::sendEvent(&label, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    label.setAnchorHint(true);
+    label.setOnAnchorHint([](QObject*, std::string& anchor) { anchor += "!"; });
+    EXPECT_TRUE(hintAt(QPoint(40, 8)).contains(QStringLiteral("a&lt;b!"))); // shown as written, not as markup
+    label.setHintShowFull(true);
+    EXPECT_TRUE(hintAt(QPoint(5, 24)).contains(QStringLiteral("see link\ntwo")));
+    label.setHTMLHint(true);
+    EXPECT_EQ(hintAt(QPoint(5, 24)), QString::fromStdString(label.HTMLText()));
 }
 
 TEST_F(LabelTest, AutoSizingBothWaysAddsSixPixels) {
