@@ -26,11 +26,9 @@ template <typename T> void MiniHtmlControl::store(T& field, T value) {
 }
 
 void MiniHtmlControl::setHTMLText(const std::string& text) {
-    std::string stripped = StripLineBreaks(text, false);
-    if (stripped == text_) {
-        return;
-    }
-    text_ = std::move(stripped);
+    // Even the same text again counts as a change: the owner replaced the text, and the hover it had is
+    // gone until the pointer moves.
+    text_ = StripLineBreaks(text, false);
     textChanged();
 }
 
