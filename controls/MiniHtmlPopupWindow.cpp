@@ -2,6 +2,7 @@
 
 #include "controls/QtCanvas.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,7 +31,8 @@ int roundHalfEven(double value) {
 }
 
 Qt::WindowFlags popupFlags(bool alwaysOnTop) {
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+    Qt::WindowFlags flags =
+        Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint;
     if (alwaysOnTop) {
         flags |= Qt::WindowStaysOnTopHint;
     }
@@ -206,6 +208,19 @@ void TMiniHtmlPopupWindow::paintTo(Canvas& canvas) {
     MiniHtmlRenderInput in = renderInput();
     in.Canvas = &canvas;
     MiniHtmlRender(in);
+}
+
+void TMiniHtmlPopupWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    QWidget* active = QApplication::activeWindow();
+    activeBeforeShow_ = active != this ? active : nullptr;
+}
+
+bool TMiniHtmlPopupWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && activeBeforeShow_ && activeBeforeShow_->isVisible()) {
+        activeBeforeShow_->activateWindow();
+    }
+    return QWidget::event(event);
 }
 
 void TMiniHtmlPopupWindow::paintEvent(QPaintEvent*) {

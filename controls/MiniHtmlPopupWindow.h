@@ -82,6 +82,8 @@ public:
     std::function<void(const std::string& href)> OnAnchorClick;
 
 protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -105,4 +107,7 @@ private:
     int hoverIndex_ = -1;
     MiniHtmlRect hoverRect_{-1, -1, -1, -1};
     bool rising_ = false;
+    // The window that was active when the notice showed; it gets the activation back should a platform
+    // that ignores the no-focus hints hand it to the notice.
+    QPointer<QWidget> activeBeforeShow_;
 };
