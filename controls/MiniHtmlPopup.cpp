@@ -74,7 +74,6 @@ void TMiniHtmlPopup::prepare() {
     TMiniHtmlPopupWindow& window = *window_;
     window.hide();
     window.setHtml(joinedText());
-    window.setCanvasFactory(canvasFactory_);
     window.setLook(look_);
     window.setGeometry(popupLeft_, popupTop_, popupWidth_, popupHeight_);
     window.OnAnchorClick = [self = QPointer<TMiniHtmlPopup>(this)](const std::string& href) {

@@ -23,7 +23,7 @@ class TMiniHtmlPopup : public QObject {
     Q_OBJECT
 public:
     // Sender is the component; Anchor the href of the link, which may be empty.
-    using TAnchorClickEvent = std::function<void(QObject* Sender, const std::string& Anchor)>;
+    using TAnchorClickEvent = TAnchorClick;
     // The desktop area that the taskbar does not cover, in screen pixels.
     using TWorkAreaSource = std::function<QRect()>;
 
@@ -107,9 +107,6 @@ public:
     // Where the work area comes from: the primary screen's available geometry unless replaced (tests
     // give a fixed one; the offscreen platform has no taskbar).
     void setWorkAreaSource(TWorkAreaSource source) { workArea_ = std::move(source); }
-    // The canvas the window draws and measures through: a QtCanvas unless replaced. Reaches the window at
-    // the next show.
-    void setCanvasFactory(TPopupCanvasFactory factory) { canvasFactory_ = std::move(factory); }
 
 private:
     // Steps 1 and 2 of every show: a hidden window with the current settings, text and size.
@@ -127,7 +124,6 @@ private:
     int popupWidth_ = 200;
     int popupHeight_ = 200;
     TWorkAreaSource workArea_;
-    TPopupCanvasFactory canvasFactory_;
 
     // The rise in progress: the work area's bottom edge read by the latest RollUp, and whether a RollUp
     // is running its loop (a second one hands its notice to that loop instead of nesting another).

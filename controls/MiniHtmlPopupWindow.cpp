@@ -1,6 +1,7 @@
 #include "controls/MiniHtmlPopupWindow.h"
 
-#include "controls/QtCanvas.h"
+#include "controls/CanvasFactory.h"
+#include "controls/MeasuringCanvas.h"
 
 #include <QApplication>
 #include <QImage>
@@ -53,24 +54,13 @@ void TMiniHtmlPopupWindow::setLook(const TMiniHtmlPopupLook& look) {
         setWindowFlags(popupFlags(look.AlwaysOnTop));
     }
     look_ = look;
-    hoverIndex_ = -1;
+    tracker_.clearHover();
     update();
 }
 
 void TMiniHtmlPopupWindow::setHtml(const std::string& html) {
     html_ = html;
     update();
-}
-
-void TMiniHtmlPopupWindow::setCanvasFactory(TPopupCanvasFactory factory) {
-    canvasFactory_ = std::move(factory);
-}
-
-std::unique_ptr<Canvas> TMiniHtmlPopupWindow::makeCanvas(QPainter& painter) const {
-    if (canvasFactory_) {
-        return canvasFactory_(painter, look_.Font);
-    }
-    return std::make_unique<QtCanvas>(painter, look_.Font);
 }
 
 MiniHtmlRenderInput TMiniHtmlPopupWindow::renderInput() const {
@@ -86,19 +76,11 @@ MiniHtmlRenderInput TMiniHtmlPopupWindow::renderInput() const {
     in.URLColor = kBlue;
     in.WordWrap = true;
     in.Hover = look_.Hover;
-    in.HoverLink = hoverIndex_;
+    in.HoverLink = tracker_.hoverLink();
     in.Blink = true;
     in.ShadowOffset = 1;
     in.FocusLink = -1;
     return in;
-}
-
-MiniHtmlRenderOutput TMiniHtmlPopupWindow::measure(MiniHtmlRenderInput input) const {
-    QImage image = QtCanvas::measuringImage(*this);
-    QPainter painter(&image);
-    const std::unique_ptr<Canvas> canvas = makeCanvas(painter);
-    input.Canvas = canvas.get();
-    return MiniHtmlRender(input);
 }
 
 MiniHtmlRect TMiniHtmlPopupWindow::textRect() const {
@@ -115,24 +97,23 @@ void TMiniHtmlPopupWindow::autoSize() {
     if (look_.AutoSizeType != asdHeight) {
         rect.Right = rect.Left + kUnlimited;
     }
+    pinlet::MeasuringCanvas measuring(*this, look_.Font);
     MiniHtmlRenderInput in = renderInput();
+    in.Canvas = &measuring.canvas();
     in.Rect = rect;
     in.MeasureOnly = true;
-    const MiniHtmlRenderOutput out = measure(in);
+    const MiniHtmlRenderOutput out = MiniHtmlRender(in);
     const int w = look_.AutoSizeType != asdHeight ? out.XSize + 2 * b + 16 : width();
     const int h = look_.AutoSizeType != asdWidth ? out.YSize + 2 * b + 16 : height();
     resize(w, h);
 }
 
-MiniHtmlRenderOutput TMiniHtmlPopupWindow::hitTest(QPoint at) const {
+pinlet::AnchorHit TMiniHtmlPopupWindow::hitTest(QPoint at) const {
+    pinlet::MeasuringCanvas measuring(*this, look_.Font);
     MiniHtmlRenderInput in = renderInput();
-    in.CheckOnly = true;
-    in.X = at.x();
-    in.Y = at.y();
+    in.Canvas = &measuring.canvas();
     in.Hover = false;
-    in.Blink = false;
-    in.HoverLink = -1;
-    return measure(in);
+    return pinlet::hitTestAnchor(in, at.x(), at.y());
 }
 
 void TMiniHtmlPopupWindow::paintShading(Canvas& canvas) const {
@@ -225,23 +206,15 @@ bool TMiniHtmlPopupWindow::event(QEvent* event) {
 
 void TMiniHtmlPopupWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const std::unique_ptr<Canvas> canvas = makeCanvas(painter);
+    const std::unique_ptr<Canvas> canvas = pinlet::CanvasFactory::make(painter, look_.Font);
     paintTo(*canvas);
 }
 
 void TMiniHtmlPopupWindow::trackPointer(QPoint at) {
-    const MiniHtmlRenderOutput out = hitTest(at);
-    const int before = hoverIndex_;
-    if (out.Result && !out.AnchorHref.empty()) {
-        setCursor(Qt::PointingHandCursor);
-        hoverIndex_ = out.AnchorIndex;
-        hoverRect_ = out.AnchorRect;
-    } else {
-        setCursor(Qt::ArrowCursor);
-        hoverIndex_ = -1;
-    }
+    const pinlet::AnchorTracker::Change change = tracker_.move(hitTest(at));
+    setCursor(tracker_.overLink() ? Qt::PointingHandCursor : Qt::ArrowCursor);
     // The window is small: repainting it whole keeps a link that runs over two lines right too.
-    if (look_.Hover && hoverIndex_ != before) {
+    if (look_.Hover && change.hoverChanged) {
         update();
     }
 }
@@ -252,15 +225,16 @@ void TMiniHtmlPopupWindow::mouseMoveEvent(QMouseEvent* event) {
 
 void TMiniHtmlPopupWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    const MiniHtmlRenderOutput out = hitTest(event->position().toPoint());
-    if (!out.Result || !OnAnchorClick) {
+    const pinlet::AnchorHit hit = hitTest(event->position().toPoint());
+    // A link without an href is a link too, and reports an empty one.
+    if ((!hit.overLink() && hit.Index == -1) || !OnAnchorClick) {
         return;
     }
     const QPointer<TMiniHtmlPopupWindow> self(this);
     // The handler may destroy the window's owner, and with it the window.
     const auto handler = OnAnchorClick;
-    handler(out.AnchorHref);
-    if (self && look_.Hover && hoverIndex_ != -1) {
+    handler(hit.Href);
+    if (self && look_.Hover && tracker_.hoverLink() != -1) {
         update();
     }
 }

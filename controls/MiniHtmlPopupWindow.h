@@ -3,6 +3,8 @@
 // a raised frame, and the mini-HTML text. It never takes the activation or the keyboard focus, has no
 // taskbar entry and stays above its owner form, which owns and destroys it.
 
+#include "controls/AnchorTracker.h"
+#include "controls/MiniHtmlAnchors.h"
 #include "controls/MiniHtmlImageList.h"
 #include "controls/MiniHtmlPictureCache.h"
 #include "controls/MiniHtmlPictureContainer.h"
@@ -13,17 +15,10 @@
 #include <QWidget>
 
 #include <functional>
-#include <memory>
 #include <string>
-
-class QPainter;
 
 enum TAutoSizeType { asdHeight, asdWidth, asdBoth };
 enum TShadeDirection { sdHorizontal, sdVertical };
-
-// Makes the canvas a popup draws, measures and hit-tests through. The program draws on a QtCanvas; tests
-// give a canvas with fixed metrics so that sizes and hit positions do not depend on installed fonts.
-using TPopupCanvasFactory = std::function<std::unique_ptr<Canvas>(QPainter& painter, const CanvasFont& font)>;
 
 // The display settings that the window copies from its component at every show. The references are
 // cleared when the image list or picture container they point to is destroyed.
@@ -60,17 +55,16 @@ public:
     // The joined mini-HTML text; repaints.
     void setHtml(const std::string& html);
     const std::string& html() const { return html_; }
-    void setCanvasFactory(TPopupCanvasFactory factory);
 
     // Sizes the window to its text: text size + 2 x BorderSize + 16 in each auto-sized direction.
     void autoSize();
 
     // The text rectangle for the window's current size: the client rectangle less the frame and margins.
     MiniHtmlRect textRect() const;
-    // The engine's hit test at a point in window coordinates.
-    MiniHtmlRenderOutput hitTest(QPoint at) const;
+    // The link at a point in window coordinates.
+    pinlet::AnchorHit hitTest(QPoint at) const;
     // The number of the link under the pointer (1, 2 ...), -1 for none.
-    int hoveredLink() const { return hoverIndex_; }
+    int hoveredLink() const { return tracker_.hoverLink(); }
 
     // Draws background, frame and text for the window's current size.
     void paintTo(Canvas& canvas);
@@ -92,20 +86,15 @@ protected:
 private:
     // The engine's inputs for painting, without a canvas.
     MiniHtmlRenderInput renderInput() const;
-    // Runs the engine on a canvas over a measuring image, outside any paint.
-    MiniHtmlRenderOutput measure(MiniHtmlRenderInput input) const;
-    std::unique_ptr<Canvas> makeCanvas(QPainter& painter) const;
     void paintShading(Canvas& canvas) const;
     void paintFrame(Canvas& canvas) const;
     void trackPointer(QPoint at);
 
     TMiniHtmlPopupLook look_;
     std::string html_;
-    TPopupCanvasFactory canvasFactory_;
     // Pictures the markup loads by URL; mutable because the engine fills it while it lays out.
     mutable TMiniHtmlPictureCache pictureCache_;
-    int hoverIndex_ = -1;
-    MiniHtmlRect hoverRect_{-1, -1, -1, -1};
+    pinlet::AnchorTracker tracker_;
     bool rising_ = false;
     // The window that was active when the notice showed; it gets the activation back should a platform
     // that ignores the no-focus hints hand it to the notice.

@@ -3,7 +3,7 @@
 // platform has no window manager: it cannot show that the window never takes the focus on a real desktop.
 #include "controls/MiniHtmlPopup.h"
 #include "controls/QtCanvas.h"
-#include "support/RecordingCanvas.h"
+#include "support/FixedCanvasMaker.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -27,12 +28,6 @@ CanvasFont fixedFont() {
     font.Face = "Arial";
     font.PixelHeight = 16;
     return font;
-}
-
-std::unique_ptr<Canvas> recordingCanvas(QPainter&, const CanvasFont& font) {
-    auto canvas = std::make_unique<RecordingCanvas>();
-    canvas->setFont(font);
-    return canvas;
 }
 
 // Records the window's top edge at every move, once per distinct value in a row.
@@ -60,7 +55,6 @@ protected:
             ++workAreaReads;
             return workArea;
         });
-        popup->setCanvasFactory(recordingCanvas);
         popup->setFont(fixedFont());
     }
 
@@ -86,6 +80,7 @@ protected:
         return canvas.calls;
     }
 
+    std::optional<FixedCanvasMaker> fixedMetrics{std::in_place};
     std::unique_ptr<QWidget> owner;
     QPointer<TMiniHtmlPopup> popup;
     QRect workArea = kWorkArea;
@@ -219,7 +214,7 @@ TEST_F(PopupTest, ShadingBandsRoundHalvesToEvenAndNeverPaintTheEndColour) {
 }
 
 TEST_F(PopupTest, ShadingAndEdgeOnTheWindowsPixels) {
-    popup->setCanvasFactory({}); // the real canvas
+    fixedMetrics.reset(); // the real canvas
     popup->setPopupWidth(40);
     popup->setPopupHeight(20);
     popup->setShadeEnable(true);
