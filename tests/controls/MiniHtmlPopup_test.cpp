@@ -395,6 +395,18 @@ TEST_F(PopupTest, PointerOverLinksSetsTheCursorAndTheHoveredLink) {
     EXPECT_EQ(window().cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseMove(&window(), QPoint(35, 12));
     EXPECT_EQ(window().hoveredLink(), 2);
+    // With Hover on only the hovered link is underlined: the one just left is drawn plain again.
+    const auto underlined = [this](const std::string& text) {
+        for (const CanvasCall& call : paintCalls()) {
+            if (call.op == CanvasCall::Op::DrawText && call.text == text) {
+                return (call.font.Style & fsUnderline) != 0;
+            }
+        }
+        ADD_FAILURE() << text << " not drawn";
+        return false;
+    };
+    EXPECT_TRUE(underlined("two"));
+    EXPECT_FALSE(underlined("one"));
     QTest::mouseMove(&window(), QPoint(60, 12));
     EXPECT_EQ(window().hoveredLink(), -1);
     EXPECT_EQ(window().cursor().shape(), Qt::ArrowCursor);
