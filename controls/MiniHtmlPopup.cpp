@@ -16,20 +16,20 @@ constexpr int kRiseStep = 20;       // pixels per step
 constexpr int kRiseIntervalMs = 50; // between steps
 constexpr int kRightGap = 20;       // between the window's right edge and the work area's
 
-// Lets every event of the program through for one step of the rise, without spinning the processor.
-void waitOneStep() {
-    QEventLoop loop;
-    QTimer::singleShot(kRiseIntervalMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 } // namespace
 
 TMiniHtmlPopup::TMiniHtmlPopup(QWidget* owner) : QObject(owner), owner_(owner) {
     look_.Font = QtCanvas::fromQFont(QApplication::font(), SystemColor(kWindowTextColor));
+    riseTimer_.setTimerType(Qt::PreciseTimer);
+    riseTimer_.setInterval(kRiseIntervalMs);
+    connect(&riseTimer_, &QTimer::timeout, this, &TMiniHtmlPopup::riseStep);
 }
 
 TMiniHtmlPopup::~TMiniHtmlPopup() {
+    // A RollUp waiting for this popup's rise returns, and touches nothing of it afterwards.
+    if (riseLoop_ != nullptr) {
+        riseLoop_->quit();
+    }
     // The owner form destroys the window; a popup without an owner has nobody else to do it.
     if (!owner_) {
         delete window_.data();
@@ -103,36 +103,53 @@ void TMiniHtmlPopup::RollUp() {
     popupLeft_ = area.x() + area.width() - window_->width() - kRightGap;
     ShowPopup();
     window_->setRising(true);
-    if (rising_) {
-        return; // the loop already running raises this notice
+    if (!riseTimer_.isActive()) {
+        riseTimer_.start();
     }
-    rising_ = true;
-    const QPointer<TMiniHtmlPopup> self(this);
-    // Clears the rise even when an event handler inside the loop throws, so later notices still rise.
-    const auto finish = [&self] {
-        if (self) {
-            self->rising_ = false;
-            if (self->window_) {
-                self->window_->setRising(false);
+    if (!belowTheLine()) {
+        endRise();
+    }
+    if (riseLoop_ != nullptr || !riseTimer_.isActive()) {
+        return; // risen already, or the RollUp waiting further down the stack raises this notice
+    }
+    // Waits for the rise with every event of the program going on. The steps come from the timer, so
+    // they go on too in any loop a handler opens meanwhile (a dialog, say).
+    QEventLoop loop;
+    riseLoop_ = &loop;
+    struct Forget {
+        QPointer<TMiniHtmlPopup> popup;
+        ~Forget() {
+            if (popup) {
+                popup->riseLoop_ = nullptr; // also when a handler inside the loop throws
             }
         }
-    };
-    struct Finally {
-        const decltype(finish)& run;
-        ~Finally() { run(); }
-    } finally{finish};
+    } const forget{this};
+    loop.exec();
+}
 
-    const auto finalTop = [this] { return riseBottom_ - window_->height() - rollUpSpace_; };
-    while (window_ && window_->y() + window_->height() > riseBottom_) {
-        waitOneStep();
-        if (!self) {
-            return; // destroyed meanwhile, with its owner or on its own
-        }
-        if (window_) {
-            window_->move(window_->x(), std::max(window_->y() - kRiseStep, finalTop()));
-        }
+bool TMiniHtmlPopup::belowTheLine() const {
+    return window_ && window_->y() + window_->height() > riseBottom_;
+}
+
+void TMiniHtmlPopup::riseStep() {
+    if (!window_) {
+        endRise(); // destroyed with its owner
+        return;
     }
+    const int finalTop = riseBottom_ - window_->height() - rollUpSpace_;
+    window_->move(window_->x(), std::max(window_->y() - kRiseStep, finalTop));
+    if (!belowTheLine()) {
+        endRise();
+    }
+}
+
+void TMiniHtmlPopup::endRise() {
+    riseTimer_.stop();
     if (window_) {
-        window_->move(window_->x(), finalTop());
+        window_->move(window_->x(), riseBottom_ - window_->height() - rollUpSpace_);
+        window_->setRising(false);
+    }
+    if (riseLoop_ != nullptr) {
+        riseLoop_->quit();
     }
 }

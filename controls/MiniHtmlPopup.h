@@ -15,9 +15,12 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <string>
+
+class QEventLoop;
 
 class TMiniHtmlPopup : public QObject {
     Q_OBJECT
@@ -35,9 +38,10 @@ public:
     void ShowPopup();
     // Shows the window below the work area's bottom edge, 20 pixels left of its right edge, and slides it
     // up by 20 pixels every 50 ms until its bottom edge is RollUpSpace pixels above the work area's bottom.
-    // Returns when it is there; the program's events, timers and paints go on meanwhile. A RollUp called
-    // while another rises shows its own notice in the same window, which then rises anew from below; it
-    // returns at once and the RollUp already running brings the window up.
+    // Returns when it is there, or when the popup or its owner is destroyed meanwhile; the program's
+    // events, timers and paints go on all the while. A RollUp called during a rise shows its own notice
+    // in the same window, which rises anew from below; it returns at once, and the RollUp already waiting
+    // returns when the new notice is up. However many notices come, only one RollUp waits.
     void RollUp();
 
     bool AlwaysOnTop() const { return look_.AlwaysOnTop; }
@@ -112,6 +116,11 @@ private:
     // Steps 1 and 2 of every show: a hidden window with the current settings, text and size.
     void prepare();
     QRect workArea() const;
+    // The rise: whether the window's bottom edge is still below the work area's; one step; the end, at
+    // the final place.
+    bool belowTheLine() const;
+    void riseStep();
+    void endRise();
     std::string joinedText() const;
 
     QPointer<QWidget> owner_;
@@ -125,8 +134,9 @@ private:
     int popupHeight_ = 200;
     TWorkAreaSource workArea_;
 
-    // The rise in progress: the work area's bottom edge read by the latest RollUp, and whether a RollUp
-    // is running its loop (a second one hands its notice to that loop instead of nesting another).
+    // The rise in progress: the work area's bottom edge read by the latest RollUp, the steps, and the
+    // loop of the RollUp that waits for the end (a later one hands its notice to it instead of nesting).
     int riseBottom_ = 0;
-    bool rising_ = false;
+    QTimer riseTimer_;
+    QEventLoop* riseLoop_ = nullptr;
 };

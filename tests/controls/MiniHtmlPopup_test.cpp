@@ -324,6 +324,18 @@ TEST_F(PopupTest, ASecondNoticeDuringTheRiseRisesAnewWithoutNesting) {
     EXPECT_EQ(recorder.tops.back(), 550);
 }
 
+TEST_F(PopupTest, TheRiseGoesOnInsideALoopAHandlerOpens) {
+    fixedSize();
+    bool risenInside = false;
+    QTimer::singleShot(30, [&] {
+        // A dialog's loop, opened while the notice rises: the notice still comes up meanwhile.
+        risenInside = QTest::qWaitFor([this] { return window().y() == 550; }, 2000);
+    });
+    popup->RollUp();
+    EXPECT_TRUE(risenInside);
+    EXPECT_EQ(window().y(), 550);
+}
+
 TEST_F(PopupTest, DestroyedDuringTheRiseReturnsCleanly) {
     fixedSize();
     popup->ShowPopup();
