@@ -4,7 +4,6 @@
 #include "controls/MeasuringCanvas.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 
