@@ -50,8 +50,8 @@ public:
     void setAutoHide(bool value) { look_.AutoHide = value; }
     bool AutoSize() const { return look_.AutoSize; }
     void setAutoSize(bool value) { look_.AutoSize = value; }
-    TAutoSizeType AutoSizeType() const { return look_.AutoSizeType; }
-    void setAutoSizeType(TAutoSizeType value) { look_.AutoSizeType = value; }
+    TPopupAutoSizeType AutoSizeType() const { return look_.AutoSizeType; }
+    void setAutoSizeType(TPopupAutoSizeType value) { look_.AutoSizeType = value; }
     // Width of the raised and sunken frame; 0 draws a one-pixel edge. A negative width counts as 0.
     int BorderSize() const { return look_.BorderSize; }
     void setBorderSize(int value);

@@ -17,7 +17,8 @@
 #include <functional>
 #include <string>
 
-enum TAutoSizeType { asdHeight, asdWidth, asdBoth };
+// The label's own TAutoSizeType names other values; the popup's kind is kept apart under its own name.
+enum TPopupAutoSizeType { asdHeight, asdWidth, asdBoth };
 enum TShadeDirection { sdHorizontal, sdVertical };
 
 // The display settings that the window copies from its component at every show. The references are
@@ -26,7 +27,7 @@ struct TMiniHtmlPopupLook {
     bool AlwaysOnTop = false;
     bool AutoHide = false;
     bool AutoSize = false;
-    TAutoSizeType AutoSizeType = asdHeight;
+    TPopupAutoSizeType AutoSizeType = asdHeight;
     int BorderSize = 0;
     TColor Color = SystemColor(24); // the tooltip background
     CanvasFont Font;
