@@ -164,13 +164,16 @@ std::int32_t Tzkpldm::appendjegyzet(const Tjegyzet& jegyzet) {
         runconnected("RELEASE appendjegyzet");
         return static_cast<std::int32_t>(id);
     } catch (...) {
-        // Left open, the savepoint would hold every later write of this connection uncommitted.
-        jegyzetek.close();
-        try {
-            runconnected("ROLLBACK TO appendjegyzet");
-            runconnected("RELEASE appendjegyzet");
-        } catch (const std::exception&) {
-            db.disconnect(); // closing the file ends the transaction, and takes it back
+        // Left open, the savepoint would hold every later write of this connection uncommitted. A full
+        // disk or an I/O error may have ended it already.
+        if (db.intransaction()) {
+            jegyzetek.close();
+            try {
+                runconnected("ROLLBACK TO appendjegyzet");
+                runconnected("RELEASE appendjegyzet");
+            } catch (const std::exception&) {
+                db.disconnect(); // closing the file ends the transaction, and takes it back
+            }
         }
         throw;
     }
