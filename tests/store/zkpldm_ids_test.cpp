@@ -23,8 +23,8 @@ protected:
         ASSERT_EQ(rc, SQLITE_OK) << message;
     }
     std::string everything() const {
-        return query("SELECT group_concat(id || '|' || nev || '|' || jegyzet || '|' || modositva, ';') "
-                     "FROM jegyzetek") +
+        return query("SELECT group_concat(id || '|' || nev || '|' || jegyzet || '|' || "
+                     "ifnull(modositva, ''), ';') FROM jegyzetek") +
                " seq=" + query("SELECT seq FROM sqlite_sequence WHERE name = 'jegyzetek'");
     }
 };
