@@ -78,7 +78,7 @@ check() {
     fi
 }
 export -f check
-jobs=$(nproc 2>/dev/null || echo 2)
+jobs=${PINLET_WINDOWS_CHECK_JOBS:-$(nproc 2>/dev/null || echo 2)}
 printf '%s\0' "${sources[@]}" | xargs -0 -P "$jobs" -I{} bash -c 'set -o pipefail; check "$@"' _ {} "${flags[@]}"
 
 if ! "$resourcecompiler" -I"$root/assets" "$resourcescript" -O coff -o "$work/pinlet.res" \
