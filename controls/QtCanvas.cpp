@@ -14,6 +14,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #ifdef Q_OS_WIN
@@ -330,13 +331,26 @@ void QtCanvas::drawLine(int x0, int y0, int x1, int y1) {
     painter_.save();
     painter_.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(toQColor(resolveColor(pen_)));
-    pen.setWidth(penWidth_);
-    pen.setCapStyle(Qt::FlatCap);
-    painter_.setPen(pen);
     // The end point is not part of the line: stop one step short of it along the major axis.
     const int dx = x1 - x0;
     const int dy = y1 - y0;
     const int steps = std::max(std::abs(dx), std::abs(dy));
+    if (penWidth_ == 1) {
+        // A cosmetic pen that draws both of its end points, in whatever direction the line runs (a flat
+        // cap would drop the lower end, which is the start of a line drawn upwards), so that edges and
+        // frames built of such lines meet exactly.
+        pen.setWidth(0);
+        pen.setCapStyle(Qt::SquareCap);
+        painter_.setPen(pen);
+        const int lastX = x0 + static_cast<int>(std::lround(dx * (steps - 1.0) / steps));
+        const int lastY = y0 + static_cast<int>(std::lround(dy * (steps - 1.0) / steps));
+        painter_.drawLine(x0, y0, lastX, lastY);
+        painter_.restore();
+        return;
+    }
+    pen.setWidth(penWidth_);
+    pen.setCapStyle(Qt::FlatCap);
+    painter_.setPen(pen);
     const double fx = x0 + dx * (steps - 1.0) / steps;
     const double fy = y0 + dy * (steps - 1.0) / steps;
     if (steps == 1) {

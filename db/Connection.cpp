@@ -99,6 +99,10 @@ void Connection::flush() {
         fail(rc);
 }
 
+bool Connection::intransaction() const {
+    return handle_ && !sqlite3_get_autocommit(handle_);
+}
+
 Error Connection::error(int code) const {
     const std::string message = handle_ ? sqlite3_errmsg(handle_) : sqlite3_errstr(code);
     return Error(prefixed(databasename_, message), handle_ ? sqlite3_extended_errcode(handle_) : code);

@@ -51,6 +51,9 @@ public:
     // connected. Never throws.
     void disconnect() noexcept;
 
+    // Whether a transaction or savepoint is open. Some failures (a full disk, I/O errors) end one by
+    // themselves.
+    bool intransaction() const;
     // Writes the engine's buffers for the file through to the disk. Only while connected; throws Error.
     void flush();
 

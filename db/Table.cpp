@@ -579,15 +579,19 @@ std::string Table::astext(const std::string& column) const {
     }
 }
 
-std::int32_t Table::asinteger(const std::string& column) const {
+std::int64_t Table::aslargeint(const std::string& column) const {
     const ValueView value = current(columnindex(column));
-    std::int64_t wide = 0;
     if (value.type == SQLITE_INTEGER)
-        wide = value.integer;
-    else if (value.type == SQLITE_FLOAT)
-        wide = static_cast<std::int64_t>(value.real);
-    else if (value.type == SQLITE_TEXT)
-        wide = textasinteger(std::string(value.text));
+        return value.integer;
+    if (value.type == SQLITE_FLOAT)
+        return static_cast<std::int64_t>(value.real);
+    if (value.type == SQLITE_TEXT)
+        return textasinteger(std::string(value.text));
+    return 0;
+}
+
+std::int32_t Table::asinteger(const std::string& column) const {
+    const std::int64_t wide = aslargeint(column);
     // The low 32 bits, as every 32-bit reading of a wider number in the program.
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(wide)));
 }

@@ -82,6 +82,8 @@ public:
     // wider value keeps its low 32 bits). Throws Error when there is no current row or no such column.
     std::string astext(const std::string& column) const;
     std::int32_t asinteger(const std::string& column) const;
+    // The same number in full, for a caller that must tell a wide value from its low 32 bits.
+    std::int64_t aslargeint(const std::string& column) const;
     bool isnull(const std::string& column) const;
 
     void closefordisconnect() noexcept override { close(); }

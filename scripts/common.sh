@@ -8,6 +8,7 @@ PINLET_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools
     libsqlite3-dev zlib1g-dev
+    g++-mingw-w64-x86-64-posix
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     xvfb icewm xdotool x11-utils sqlite3 imagemagick

@@ -1,5 +1,7 @@
 #include "store/EmbeddedStorage.h"
 
+#include "store/FileMessages.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -179,11 +181,6 @@ private:
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
-
-std::string utf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 } // namespace
 
@@ -422,7 +419,7 @@ void TStoredItem::SaveToFile(const std::string& path) {
     const std::string reason = file ? "" : std::generic_category().message(errno);
 #endif
     if (!file)
-        fail("Cannot create file \"" + utf8(full) + "\". " + reason);
+        fail(cannotcreatefilemessage(path, reason));
     FileWriteBuf buffer(file.get());
     std::ostream out(&buffer);
     SaveToStream(out);

@@ -1,5 +1,7 @@
 #include "store/NewFile.h"
 
+#include "store/FileMessages.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -22,7 +24,7 @@ namespace {
 std::atomic<unsigned> sequence{0};
 
 [[noreturn]] void cannotcreate(const std::string& target, const std::string& reason) {
-    throw std::runtime_error("Cannot create file \"" + target + "\". " + reason);
+    throw std::runtime_error(cannotcreatefilemessage(target, reason));
 }
 
 #ifdef _WIN32

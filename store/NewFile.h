@@ -9,6 +9,6 @@
 // disk, a second process doing the same).
 //
 // Returns true when the file was created, false when a file of that name already existed (it is left as it
-// was). Throws std::runtime_error "Cannot create file "<target>". <system description>" when the folder is
+// was). Throws std::runtime_error "Cannot create file "<full path>". <system description>" when the folder is
 // missing or cannot be written, or the bytes cannot be written; no file is left behind then.
 bool createnewfile(const std::string& target, const std::string& bytes);

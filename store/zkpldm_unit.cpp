@@ -6,6 +6,7 @@
 #include "store/banners.h"
 
 #include <filesystem>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 
@@ -25,6 +26,10 @@ bool fileexists(const std::string& path) {
 }
 
 } // namespace
+
+bool isnoteid(std::int64_t id) {
+    return id >= std::numeric_limits<std::int32_t>::min() && id <= std::numeric_limits<std::int32_t>::max();
+}
 
 std::string databasepath(const std::string& folder) {
     return folder + separator + "pinlet.db";
@@ -131,6 +136,20 @@ std::int32_t Tzkpldm::savejegyzet(std::int32_t id, Tjegyzet jegyzet) {
         jegyzetek.setdatetime("modositva", environment_.clock());
         jegyzetek.post();
     } else {
+        result = appendjegyzet(jegyzet);
+    }
+    jegyzetek.close();
+    db.flush();
+    db.disconnect();
+    changed = 1;
+    return result;
+}
+
+std::int32_t Tzkpldm::appendjegyzet(const Tjegyzet& jegyzet) {
+    // The engine picks the id only as the row goes in, so the row goes in inside a savepoint and is taken
+    // back, with the engine's id counter, when the id is not a note id.
+    runconnected("SAVEPOINT appendjegyzet");
+    try {
         jegyzetek.append();
         jegyzetek.settext("nev", jegyzet.nev);
         jegyzetek.settext("jegyzet", jegyzet.jegyzet);
@@ -138,13 +157,32 @@ std::int32_t Tzkpldm::savejegyzet(std::int32_t id, Tjegyzet jegyzet) {
         jegyzetek.setdatetime("letrehozva", environment_.clock());
         jegyzetek.setdatetime("modositva", environment_.clock());
         jegyzetek.post();
-        result = jegyzetek.asinteger("id");
+        const std::int64_t id = jegyzetek.aslargeint("id");
+        if (!isnoteid(id))
+            throw std::runtime_error("The note cannot be saved: its id would be " + std::to_string(id) +
+                                     ", beyond the largest note id, " +
+                                     std::to_string(std::numeric_limits<std::int32_t>::max()) + ".");
+        runconnected("RELEASE appendjegyzet");
+        return static_cast<std::int32_t>(id);
+    } catch (...) {
+        // Left open, the savepoint would hold every later write of this connection uncommitted. A full
+        // disk or an I/O error may have ended it already.
+        if (db.intransaction()) {
+            jegyzetek.close();
+            try {
+                runconnected("ROLLBACK TO appendjegyzet");
+                runconnected("RELEASE appendjegyzet");
+            } catch (const std::exception&) {
+                db.disconnect(); // closing the file ends the transaction, and takes it back
+            }
+        }
+        throw;
     }
-    jegyzetek.close();
-    db.flush();
-    db.disconnect();
-    changed = 1;
-    return result;
+}
+
+void Tzkpldm::runconnected(const std::string& statement) {
+    sql.settext(statement);
+    sql.execute();
 }
 
 Tjegyzet Tzkpldm::getjegyzet(std::int32_t id) {

@@ -61,6 +61,8 @@ public:
 
     // Saves a note: updates the note with the id, or creates one when there is none (callers pass -1).
     // Returns -1 after an update, else the new note's id. Sets changed. Leaves the connection closed.
+    // A new note whose id would not be a note id (see isnoteid) is not written: std::runtime_error, and
+    // the file stays as it was.
     std::int32_t savejegyzet(std::int32_t id, Tjegyzet jegyzet);
     // The note's name and text; both empty when there is no such note. Notes marked deleted read too.
     Tjegyzet getjegyzet(std::int32_t id);
@@ -92,9 +94,16 @@ public:
 
 private:
     void writetemplate(const std::string& path);
+    std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
+    void runconnected(const std::string& statement); // on the open connection, which stays open
 
     TStoreEnvironment environment_;
 };
+
+// Whether a row id of jegyzetek can be a note's. The engine hands out 64-bit ids and the windows hold 32
+// bits, so a wider id (left by another program, or a damaged sequence) would turn into another note's id:
+// such a row is never listed nor created.
+bool isnoteid(std::int64_t id);
 
 // The database file of a database folder: the folder text unchanged, one separator of the platform, then
 // "pinlet.db". An empty folder gives the root of the current drive.

@@ -210,3 +210,27 @@ TEST(QtCanvas, ColoursAndFonts) {
 }
 
 } // namespace
+
+TEST(QtCanvas, LinesStopJustBeforeTheirEndPointInEveryDirection) {
+    QImage image = whiteImage(12, 12);
+    QPainter painter(&image);
+    QtCanvas canvas(painter, testFont());
+    canvas.setPen(0x000000, 1);
+    canvas.drawLine(1, 1, 10, 1);   // right
+    canvas.drawLine(10, 10, 1, 10); // left
+    canvas.drawLine(3, 9, 3, 2);    // up
+    canvas.drawLine(8, 2, 8, 9);    // down
+    canvas.drawLine(5, 5, 6, 5);    // one pixel
+    painter.end();
+    const auto black = [&image](int x, int y) { return image.pixelColor(x, y) == QColor(Qt::black); };
+    EXPECT_TRUE(black(1, 1) && black(9, 1));
+    EXPECT_FALSE(black(10, 1));
+    EXPECT_TRUE(black(10, 10) && black(2, 10));
+    EXPECT_FALSE(black(1, 10));
+    EXPECT_TRUE(black(3, 9) && black(3, 3));
+    EXPECT_FALSE(black(3, 2));
+    EXPECT_TRUE(black(8, 2) && black(8, 8));
+    EXPECT_FALSE(black(8, 9));
+    EXPECT_TRUE(black(5, 5));
+    EXPECT_FALSE(black(6, 5));
+}

@@ -157,6 +157,22 @@ TEST(StoreBootstrap, AMissingFolderIsReportedAndLaterOperationsFail) {
     EXPECT_EQ(store.banners.size(), 2u);
 }
 
+TEST(StoreBootstrap, ARelativeMissingFolderIsReportedWithItsFullPath) {
+    TestFolder folder;
+    fs::create_directories(folder.path() / "exe");
+    writefile(folder.file("exe/zkpinlet.ini"), "[database]\ndir=missing-folder\n");
+    Tzkpldm store(testenvironment(folder));
+    const fs::path old = fs::current_path();
+    fs::current_path(folder.path());
+    const std::string failure = message([&] { store.DataModuleCreate(); });
+    fs::current_path(old);
+    // Named in full: the configuration gave it relative to the current folder.
+    const std::string full = databasepath(folder.file("missing-folder"));
+    const std::string expected = "Cannot create file \"" + full + "\". ";
+    EXPECT_EQ(failure.substr(0, expected.size()), expected) << failure;
+    EXPECT_GT(failure.size(), expected.size());
+}
+
 TEST(StoreBootstrap, ADamagedTemplateLeavesNoFileBehind) {
     TestFolder folder;
     Tzkpldm store(testenvironment(folder));

@@ -1,0 +1,248 @@
+#include "controls/MiniHtmlLabel.h"
+
+#include "controls/CanvasFactory.h"
+#include "controls/MeasuringCanvas.h"
+#include "minihtml/GradientFill.h"
+#include "minihtml/markup.h"
+
+#include <QCursor>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kBarWidth = 8;
+
+// Tooltips read text that looks like markup as rich text; a link or a plain text must show as written.
+QString asPlainHint(const std::string& text) {
+    QString plain = QString::fromStdString(text);
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return QLatin1String("<p style='white-space:pre'>") + plain.toHtmlEscaped() + QLatin1String("</p>");
+}
+
+} // namespace
+
+TMiniHtmlLabel::TMiniHtmlLabel(QWidget* parent)
+    : MiniHtmlControl(parent, 2), bar_(new QScrollBar(Qt::Vertical, this)) {
+    bar_->setObjectName(QStringLiteral("scrollBar"));
+    bar_->setCursor(Qt::ArrowCursor);
+    bar_->hide();
+    connect(bar_, &QScrollBar::valueChanged, this, &TMiniHtmlLabel::setScrollOffset);
+}
+
+void TMiniHtmlLabel::setTransparent(bool on) {
+    transparent_ = on;
+    setAttribute(Qt::WA_OpaquePaintEvent, !on);
+    update();
+}
+
+void TMiniHtmlLabel::setColorTo(TColor color) {
+    colorTo_ = color;
+    update();
+}
+
+void TMiniHtmlLabel::setGradientType(TGradientType type) {
+    gradientType_ = type;
+    update();
+}
+
+void TMiniHtmlLabel::setScrolling(bool on) {
+    if (scrolling_ == on) {
+        return;
+    }
+    scrolling_ = on;
+    updateScrollRange();
+    update();
+}
+
+void TMiniHtmlLabel::setScrollOffset(int offset) {
+    offset = scrolling_ ? std::clamp(offset, 0, std::max(0, contentHeight_ - frameTextRect().height())) : 0;
+    if (offset == offset_) {
+        return;
+    }
+    offset_ = offset;
+    bar_->setValue(offset);
+    update();
+    // What lies under a resting pointer moved with the text.
+    if (underMouse()) {
+        trackPointer(mapFromGlobal(QCursor::pos()));
+    }
+}
+
+bool TMiniHtmlLabel::barShown() const {
+    return !bar_->isHidden();
+}
+
+void TMiniHtmlLabel::updateScrollRange() {
+    if (!scrolling_) {
+        offset_ = 0;
+        contentHeight_ = 0;
+        bar_->hide();
+        return;
+    }
+    pinlet::MeasuringCanvas measuring(*this, canvasFont());
+    const MiniHtmlRect full = frameTextRect();
+    const int view = full.height();
+    auto heightAt = [&](int right) {
+        MiniHtmlRect rect = full;
+        rect.Right = right;
+        lines_.update(renderInput(measuring.canvas(), rect));
+        return lines_.height();
+    };
+    // Measure at the width the text has now first, so a list that keeps its bar is measured once.
+    const int narrow = full.Right - kBarWidth;
+    const bool wasShown = barShown();
+    int height = heightAt(wasShown ? narrow : full.Right);
+    const bool show = height > view;
+    if (show != wasShown) {
+        height = heightAt(show ? narrow : full.Right);
+    }
+    contentHeight_ = height;
+    const int maximum = show ? std::max(0, height - view) : 0;
+    offset_ = std::clamp(offset_, 0, maximum);
+    const QSignalBlocker quiet(bar_);
+    bar_->setRange(0, maximum);
+    bar_->setPageStep(std::max(1, view));
+    bar_->setSingleStep(measuring.canvas().measureText("gh", dtExternalLeading).cy);
+    bar_->setValue(offset_);
+    bar_->setGeometry(full.Right - kBarWidth, full.Top, kBarWidth, view);
+    bar_->setVisible(show);
+}
+
+void TMiniHtmlLabel::textChanged() {
+    MiniHtmlControl::textChanged();
+    updateScrollRange();
+}
+
+void TMiniHtmlLabel::resizeEvent(QResizeEvent* event) {
+    MiniHtmlControl::resizeEvent(event);
+    updateScrollRange();
+}
+
+void TMiniHtmlLabel::changeEvent(QEvent* event) {
+    MiniHtmlControl::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        updateScrollRange();
+    }
+}
+
+void TMiniHtmlLabel::wheelEvent(QWheelEvent* event) {
+    if (!scrolling_ || !barShown()) {
+        event->ignore(); // the parent may scroll
+        return;
+    }
+    const int lines = event->angleDelta().y() / 40; // three lines per notch
+    setScrollOffset(offset_ - lines * bar_->singleStep());
+    event->accept();
+}
+
+MiniHtmlRect TMiniHtmlLabel::layoutRect(Canvas& canvas) {
+    MiniHtmlRect rect = autoSizedRect(frameTextRect());
+    if (scrolling_ && barShown()) {
+        rect.Right -= kBarWidth;
+    }
+    rect = alignedRect(canvas, rect);
+    visibleTop_ = rect.Top;
+    rect.Top -= offset_;
+    return rect;
+}
+
+MiniHtmlRenderOutput TMiniHtmlLabel::renderText(const MiniHtmlRenderInput& input) {
+    if (!scrolling_) {
+        return MiniHtmlRender(input);
+    }
+    lines_.update(input);
+    return lines_.render(input, visibleTop_);
+}
+
+void TMiniHtmlLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const std::unique_ptr<Canvas> canvas = pinlet::CanvasFactory::make(painter, canvasFont());
+    Canvas& c = *canvas;
+    const MiniHtmlRect client{0, 0, width(), height()};
+    const int steps = client.width() / 4;
+    const bool fullGradient =
+        gradientType_ == TGradientType::gtFullHorizontal || gradientType_ == TGradientType::gtFullVertical;
+    if (!transparent_) {
+        if (colorTo_ == clNone || !fullGradient) {
+            c.setPen(Color(), 1);
+            c.setBrush(Color());
+            c.fillRect(client);
+        } else {
+            GradientFill(c, Color(), colorTo_, gradientType_ == TGradientType::gtFullHorizontal, client,
+                         steps);
+        }
+    }
+    if (!fullGradient) {
+        MiniHtmlRect strip = client;
+        if (gradientType_ == TGradientType::gtBottomLine) {
+            strip.Top = strip.Bottom - 2;
+        } else if (gradientType_ == TGradientType::gtCenterLine) {
+            strip.Top += (strip.Bottom - strip.Top) / 2;
+            strip.Bottom = strip.Top + 2;
+        } else {
+            strip.Bottom = strip.Top + 2;
+        }
+        GradientFill(c, Color(), colorTo_, true, strip, steps);
+    }
+    pinlet::drawFrames(c, client, frameStyle(), false);
+
+    c.setBrush(Color());
+    const MiniHtmlRect rect = layoutRect(c);
+    const QPoint pointer = mapFromGlobal(QCursor::pos());
+    MiniHtmlRenderInput in = renderInput(c, rect);
+    in.X = pointer.x();
+    in.Y = pointer.y();
+    in.HoverLink = hoverLink();
+    if (scrolling_) {
+        MiniHtmlRect view = rect;
+        view.Top = visibleTop_;
+        c.pushClip(view);
+    }
+    const MiniHtmlRenderOutput out = renderText(in);
+    if (scrolling_) {
+        c.popClip();
+    }
+    xSize_ = out.XSize;
+    ySize_ = out.YSize;
+    applyAutoSize(out.XSize, out.YSize);
+}
+
+void TMiniHtmlLabel::showHint(QPoint point, QPoint globalPoint) {
+    if (AnchorHint()) {
+        const pinlet::AnchorHit hit = anchorAt(point);
+        if (hit.overLink()) {
+            std::string hint = hit.Href;
+            if (onAnchorHint_) {
+                onAnchorHint_(this, hint);
+            }
+            QToolTip::showText(globalPoint + QPoint(10, -10), asPlainHint(hint), this);
+            return;
+        }
+    }
+    if (hintShowFull_) {
+        const QString hint =
+            htmlHint_ ? QString::fromStdString(HTMLText()) : asPlainHint(MiniHtmlPlainText(HTMLText()));
+        QToolTip::showText(globalPoint, hint, this);
+        return;
+    }
+    if (toolTip().isEmpty()) {
+        QToolTip::hideText();
+    } else {
+        QToolTip::showText(globalPoint, toolTip(), this);
+    }
+}
+
+bool TMiniHtmlLabel::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        showHint(help->pos(), help->globalPos());
+        return true;
+    }
+    return MiniHtmlControl::event(event);
+}
