@@ -136,8 +136,10 @@ TEST_F(Packitem, OutputReadsBackForEveryLevelAndEveryKindOfFile) {
         {every, "every byte value"},
         {random, "larger than one inflate chunk"},
     };
-    const std::pair<const char*, TCompressionLevel> levels[] = {
-        {"clNone", clNone}, {"clFastest", clFastest}, {"clDefault", clDefault}, {"clMax", clMax}};
+    const std::pair<const char*, TCompressionLevel> levels[] = {{"clNone", TCompressionLevel::clNone},
+                                                                {"clFastest", clFastest},
+                                                                {"clDefault", clDefault},
+                                                                {"clMax", clMax}};
     for (const auto& f : files) {
         for (const auto& [levelName, level] : levels) {
             {
