@@ -102,7 +102,7 @@ Generated parse(const std::string& source) {
         g.name = m[1];
     if (std::regex_search(body, m, std::regex(R"re(data\.FileName = "([^"]*)";)re")))
         g.fileName = m[1];
-    if (std::regex_search(body, m, std::regex(R"re(data\.Compression = (\w+);)re")))
+    if (std::regex_search(body, m, std::regex(R"re(data\.Compression = TCompressionLevel::(\w+);)re")))
         g.level = m[1];
     if (std::regex_search(body, m, std::regex(R"re(data\.Tag = (-?\d+);)re")))
         g.tag = std::stoi(m[1]);
