@@ -241,7 +241,8 @@ void TForm1::FormShow() {
     refreshpictures();
     if (!testAttribute(Qt::WA_Moved))
         if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
+            move(screen->geometry().x() + (screen->geometry().width() - width()) / 2,
+                 screen->geometry().y() + (screen->geometry().height() - height()) / 2);
     scheduleonscreencheck();
 }
 
