@@ -40,23 +40,24 @@ const QColor kPaperColour(0xFF, 0xFF, 0x80);
 const QColor kNameColour(0xFF, 0xFF, 0x00);
 constexpr qreal kInactiveOpacity = 225.0 / 255.0;
 
-// The window font (used by the name field): a small sans-serif face. Where the classic one is missing the
-// next one with Hungarian letters takes its place.
-QFont windowfont() {
+// A face by its preferred families: where the first is missing (it is a Windows font) the next one that
+// holds every Hungarian letter, ő and ű included, takes its place. The size is the character height.
+QFont face(const QStringList& families, QFont::StyleHint hint, int pixels) {
     QFont font;
-    font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "DejaVu Sans", "Liberation Sans"});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
+    font.setFamilies(families);
+    font.setStyleHint(hint);
+    font.setPixelSize(pixels);
     return font;
 }
 
-// The text's font: a serif face with every Hungarian letter (ő and ű included).
+// The window font, used by the name field, and the text's font.
+QFont windowfont() {
+    return face({"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "DejaVu Sans", "Liberation Sans"},
+                QFont::SansSerif, 11);
+}
 QFont memofont() {
-    QFont font;
-    font.setFamilies({"Sylfaen", "DejaVu Serif", "Liberation Serif", "Noto Serif", "Times New Roman"});
-    font.setStyleHint(QFont::Serif);
-    font.setPixelSize(15);
-    return font;
+    return face({"Sylfaen", "DejaVu Serif", "Liberation Serif", "Noto Serif", "Times New Roman"},
+                QFont::Serif, 15);
 }
 
 void paint(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {

@@ -36,16 +36,6 @@ TEST(Artwork, EveryPictureIsCompiledInAndDrawsSomethingOnTransparency) {
     }
 }
 
-TEST(Artwork, SizesAreTheLayoutSizes) {
-    EXPECT_EQ(artworksize(Artwork::PinLeaning), QSize(50, 40));
-    EXPECT_EQ(artworksize(Artwork::PinUpright), QSize(50, 40));
-    EXPECT_EQ(artworksize(Artwork::Floppy), QSize(25, 24));
-    EXPECT_EQ(artworksize(Artwork::Cross), QSize(23, 28));
-    EXPECT_EQ(artworksize(Artwork::Grip), QSize(16, 16));
-    EXPECT_EQ(artworksize(Artwork::NewNote), QSize(30, 30));
-    EXPECT_EQ(artworksize(Artwork::WasteBin), QSize(30, 30));
-}
-
 TEST(Artwork, PixmapsAreDrawnAtTheDeviceResolutionAndKeepTheirLayoutSize) {
     for (const qreal ratio : {1.0, 1.5, 2.0}) {
         const QPixmap pin = artworkpixmap(Artwork::PinLeaning, ratio);
