@@ -6,7 +6,7 @@ PINLET_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Everything a fresh Debian 12 machine lacks to build, test and run Pinlet.
 PINLET_PACKAGES=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev
     libsqlite3-dev zlib1g-dev
     g++-mingw-w64-x86-64-posix
     libgtest-dev libgmock-dev libbenchmark-dev
