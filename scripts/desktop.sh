@@ -2,7 +2,9 @@
 # Used by the end-to-end test and the start-up benchmark, and by hand (scripts/desktop).
 #
 #   source scripts/desktop.sh
-#   pinlet_desktop_start DIR   # logs go to DIR; exports DISPLAY; 1 when no X server can be started
+#   pinlet_desktop_start DIR [notray]
+#                              # logs go to DIR; exports DISPLAY; 1 when no X server can be started.
+#                              # notray: the taskbar has no notification area
 #   ...
 #   pinlet_desktop_stop        # ends what pinlet_desktop_start started
 
@@ -24,12 +26,13 @@ _pinlet_display_ready() {
     [ -s "$1" ] && DISPLAY=":$(head -n1 "$1")" xdpyinfo
 }
 
-_pinlet_tray_ready() {
-    xwininfo -root -tree | grep -q '"SystemTray"'
+_pinlet_taskbar_ready() {
+    xwininfo -root -tree | grep -q "\"$1\""
 }
 
 pinlet_desktop_start() {
     local dir=$1
+    local tray=SystemTray
     PINLET_XVFB_PID=""
     PINLET_ICEWM_PID=""
     command -v Xvfb >/dev/null || {
@@ -50,9 +53,14 @@ pinlet_desktop_start() {
     export DISPLAY=":$(head -n1 "$displayfile")"
     # icewm keeps its settings under HOME; a folder of its own keeps the user's out of the way.
     mkdir -p "$dir/icewm-home"
-    HOME="$dir/icewm-home" icewm >"$dir/icewm.log" 2>&1 &
+    : >"$dir/icewm-preferences"
+    if [ "${2:-}" = notray ]; then
+        echo "TaskBarEnableSystemTray=0" >"$dir/icewm-preferences"
+        tray=TaskBar
+    fi
+    HOME="$dir/icewm-home" icewm -c "$dir/icewm-preferences" >"$dir/icewm.log" 2>&1 &
     PINLET_ICEWM_PID=$!
-    if ! pinlet_wait_until 10000 _pinlet_tray_ready; then
+    if ! pinlet_wait_until 10000 _pinlet_taskbar_ready "$tray"; then
         echo "icewm did not bring up its system tray: $(tail -n 3 "$dir/icewm.log" 2>/dev/null)" >&2
         pinlet_desktop_stop
         return 2

@@ -251,4 +251,33 @@ PINLET_PID=""
 [ ! -e "$DB-journal" ] || fail "the database was left with a journal"
 step "ending from the tray menu kept the edited note"
 
+# ---- a desktop without a notification area: the list window stays reachable by itself
+
+pinlet_desktop_stop
+pinlet_desktop_start "$WORK" notray || fail "the desktop without a tray did not come up"
+start_pinlet
+LIST=$(wait_window "$LIST_SIZE" 10000) || fail "without a tray the list window did not show"
+[ -z "$(windows_sized 24x24)" ] || fail "a tray icon showed where there is no tray"
+xprop -id "$LIST" _NET_WM_WINDOW_TYPE | grep -q "_NET_WM_WINDOW_TYPE_UTILITY" &&
+    fail "without a tray the list window is still a tool window, with no taskbar entry"
+click_in "$LIST" 587 20
+pinlet_wait_until 3000 unmapped "$LIST" || fail "without a tray the cross did not minimise the list window"
+xprop -id "$LIST" _NET_WM_STATE | grep -q "_NET_WM_STATE_HIDDEN" || fail "the list window was not minimised"
+"$PINLET" >>"$WORK/pinlet.log" 2>&1 &
+second=$!
+pinlet_wait_until 10000 sh -c "! kill -0 $second" || fail "a second start did not end"
+wait "$second" || fail "a second start ended with status $?"
+pinlet_wait_until 3000 mapped "$LIST" || fail "without a tray a second start did not bring the list back"
+step "without a tray: a taskbar window that minimises, and a second start brings it back"
+position=$(window_position "$LIST")
+xdotool mousemove $((${position%,*} + 300)) $((${position#*,} + 20)) click 3
+pinlet_wait_until 3000 menu_shown || fail "without a tray the top bar's right click showed no menu"
+xdotool key Up Return
+pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "the menu's last item did not end the program"
+wait "$PINLET_PID"
+status=$?
+PINLET_PID=""
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+step "without a tray: the top bar's menu ends the program"
+
 echo "PASS in $(($(date +%s%3N) - STARTED)) ms"
