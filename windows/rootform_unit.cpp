@@ -22,8 +22,6 @@
 #include <QPointer>
 #include <QScreen>
 
-#include <limits>
-
 using pinlet::Artwork;
 using pinlet::artworkpixmap;
 
@@ -58,14 +56,6 @@ QFont face(QStringList families, QFont::StyleHint hint, int pixels, bool bold = 
 
 std::int32_t low32(std::int64_t value) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
-}
-
-// A note whose id does not fit in 32 bits cannot be opened under its own id: a link to it would open
-// whichever note its low 32 bits name. Such a row (written by another tool) is left out of the list.
-bool fits32(const std::string& id) {
-    const std::int64_t value = strtoint64(id);
-    return value >= std::numeric_limits<std::int32_t>::min() &&
-           value <= std::numeric_limits<std::int32_t>::max();
 }
 
 QString nametext(TForm1& window) {
@@ -281,9 +271,10 @@ void TForm2::showitems() {
     for (notes.first(); !notes.eof(); notes.next()) {
         if (notes.asinteger("torolve") == 1)
             continue;
-        const std::string id = notes.astext("id");
-        if (!fits32(id))
+        // A row whose id does not fit a note id would open another note: it is not listed.
+        if (!isnoteid(notes.aslargeint("id")))
             continue;
+        const std::string id = notes.astext("id");
         std::string name = notes.astext("nev");
         if (name.empty())
             name = id + ". jegyzet";
