@@ -75,3 +75,43 @@ pinlet_desktop_stop() {
     PINLET_ICEWM_PID=""
     PINLET_XVFB_PID=""
 }
+
+# ---- the program's windows on the desktop (xdotool, xwininfo, ImageMagick)
+
+# The ids of the program's mapped top-level windows of the given size (WIDTHxHEIGHT), newest last.
+pinlet_windows_sized() {
+    local id
+    for id in $(xdotool search --onlyvisible --class pinlet 2>/dev/null); do
+        [ "$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry:/ {print $2}')" = "$1" ] && echo "$id"
+    done
+}
+
+# The position X,Y of a window's top-left corner on the screen.
+pinlet_window_position() {
+    xdotool getwindowgeometry "$1" | awk '/Position:/ {print $2}'
+}
+
+# pinlet_click_in WINDOW X Y [BUTTON]: a click at a point of the window's client area (left by default).
+pinlet_click_in() {
+    local position
+    position=$(pinlet_window_position "$1") || return 1
+    xdotool mousemove $((${position%,*} + $2)) $((${position#*,} + $3)) click "${4:-1}"
+}
+
+pinlet_mapped() {
+    xwininfo -id "$1" 2>/dev/null | grep -q "IsViewable"
+}
+
+pinlet_unmapped() {
+    ! pinlet_mapped "$1"
+}
+
+# The rows of the note list that hold links, as the y of each row's middle inside the list window: a link
+# is underlined in the list's link colour, so a row is where that colour runs unbroken along a line of
+# pixels (letters, smoothed at their edges, never do for long). Rows start below the 41-pixel top bar.
+pinlet_link_rows() {
+    import -window "$1" png:- 2>/dev/null |
+        convert png:- -fill black +opaque "#896C07" -fill white -opaque "#896C07" \
+            -morphology Erode rectangle:15x1 -scale "1x285!" -depth 8 txt:- |
+        awk -F'[,:() ]+' 'NR > 1 && $4 > 0 && $2 > 41 { if ($2 > last + 1) print $2 - 6; last = $2 }'
+}

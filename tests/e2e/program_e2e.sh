@@ -56,68 +56,30 @@ sql() {
     sqlite3 -batch -noheader "file:$DB?mode=ro" "$1"
 }
 
-# The ids of the program's mapped top-level windows of the given size (WIDTHxHEIGHT), newest last.
-windows_sized() {
-    local id
-    for id in $(xdotool search --onlyvisible --class pinlet 2>/dev/null); do
-        [ "$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry:/ {print $2}')" = "$1" ] && echo "$id"
-    done
-}
-
-# The position X,Y of a window's top-left corner on the screen.
-window_position() {
-    xdotool getwindowgeometry "$1" | awk '/Position:/ {print $2}'
-}
-
-# Presses the left button at the point X Y of a window's client area.
-click_in() {
-    local position
-    position=$(window_position "$1") || return 1
-    xdotool mousemove $((${position%,*} + $2)) $((${position#*,} + $3)) click 1
-}
-
 start_pinlet() {
     "$PINLET" >>"$WORK/pinlet.log" 2>&1 &
     PINLET_PID=$!
 }
 
-mapped() {
-    xwininfo -id "$1" 2>/dev/null | grep -q "IsViewable"
-}
-
-unmapped() {
-    ! mapped "$1"
-}
-
-# The one mapped window of the size; fails while there is none.
+# The one pinlet_mapped window of the size; fails while there is none.
 one_window() {
     local found
-    found=$(windows_sized "$1" | tail -n 1)
+    found=$(pinlet_windows_sized "$1" | tail -n 1)
     [ -n "$found" ] && echo "$found"
 }
 
-# wait_window SIZE BOUND_MS: the id of a window of that size once one is mapped.
+# wait_window SIZE BOUND_MS: the id of a window of that size once one is pinlet_mapped.
 wait_window() {
     pinlet_wait_until "$2" one_window "$1" && one_window "$1"
 }
 
-# The rows of the list that hold links, as the y of each row's middle inside the list window: a link is
-# underlined in the list's link colour, so a row is where that colour runs unbroken along a line of
-# pixels (letters, smoothed at their edges, never do for long).
-link_rows() {
-    import -window "$1" png:- 2>/dev/null |
-        convert png:- -fill black +opaque "#896C07" -fill white -opaque "#896C07" \
-            -morphology Erode rectangle:15x1 -scale "1x$LIST_HEIGHT!" -depth 8 txt:- |
-        awk -F'[,:() ]+' 'NR > 1 && $4 > 0 && $2 > 41 { if ($2 > last + 1) print $2 - 6; last = $2 }'
-}
-
 rows_are() {
-    [ "$(link_rows "$LIST" | wc -l)" -eq "$1" ]
+    [ "$(pinlet_link_rows "$LIST" | wc -l)" -eq "$1" ]
 }
 
 # The y of the list's row number N (1 for the first), or fails.
 row_y() {
-    link_rows "$LIST" | sed -n "${1}p" | grep .
+    pinlet_link_rows "$LIST" | sed -n "${1}p" | grep .
 }
 
 confirm_shown() {
@@ -138,7 +100,6 @@ note_text() {
 }
 
 LIST_SIZE=612x285
-LIST_HEIGHT=285
 NOTE_SIZE=374x319
 
 # ---- the run
@@ -148,7 +109,7 @@ pinlet_wait_until 10000 test -s "$DB" || fail "no database was made in the fresh
 
 # The tray icon: a small window of the program in the tray.
 TRAY=$(wait_window 24x24 10000) || fail "no tray icon appeared"
-tray_position=$(window_position "$TRAY")
+tray_position=$(pinlet_window_position "$TRAY")
 click_tray() {
     xdotool mousemove $((${tray_position%,*} + 12)) $((${tray_position#*,} + 12)) click "$1"
 }
@@ -158,56 +119,56 @@ step "started: the tray icon and the list window show"
 # Bottom-right, 4 pixels inside the work area the taskbar leaves.
 read -r _ _ area_width area_height < <(xprop -root _NET_WORKAREA | awk -F'[=,]' '{print $2, $3, $4, $5}')
 expected="$((area_width - 612 - 4)),$((area_height - 285 - 4))"
-[ "$(window_position "$LIST")" = "$expected" ] ||
-    fail "the list window stands at $(window_position "$LIST"), not at $expected"
+[ "$(pinlet_window_position "$LIST")" = "$expected" ] ||
+    fail "the list window stands at $(pinlet_window_position "$LIST"), not at $expected"
 
 # Its cross hides it, a click on the tray icon brings it back.
-click_in "$LIST" 587 20
-pinlet_wait_until 3000 unmapped "$LIST" || fail "the cross did not hide the list window"
+pinlet_click_in "$LIST" 587 20
+pinlet_wait_until 3000 pinlet_unmapped "$LIST" || fail "the cross did not hide the list window"
 click_tray 1
-pinlet_wait_until 3000 mapped "$LIST" || fail "a click on the tray icon did not show the list window"
-[ "$(window_position "$LIST")" = "$expected" ] || fail "the list window came back elsewhere"
+pinlet_wait_until 3000 pinlet_mapped "$LIST" || fail "a click on the tray icon did not show the list window"
+[ "$(pinlet_window_position "$LIST")" = "$expected" ] || fail "the list window came back elsewhere"
 step "the tray icon's click shows the list window at the bottom-right"
 
 # The new-note picture: a note window with the new note, and the list goes away.
-click_in "$LIST" 24 20
+pinlet_click_in "$LIST" 24 20
 NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the new-note picture opened no note window"
 pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" ||
     fail "the note window is called '$(xdotool getwindowname "$NOTE")'"
 [ "$(sql "SELECT nev || '/' || jegyzet FROM jegyzetek")" = "Új jegyzet/Ez egy új jegyzet" ] ||
     fail "the new note is not in the database as made"
-pinlet_wait_until 3000 unmapped "$LIST" || fail "the list window stayed after the new-note picture"
+pinlet_wait_until 3000 pinlet_unmapped "$LIST" || fail "the list window stayed after the new-note picture"
 step "the new-note picture opened the note 'Új jegyzet'"
 
 # A line typed at the end, then the cross: the note is saved and the window goes.
-click_in "$NOTE" 150 150
+pinlet_click_in "$NOTE" 150 150
 xdotool key --clearmodifiers ctrl+End Return
 xdotool type --delay 10 "masodik sor"
-click_in "$NOTE" 349 20
-pinlet_wait_until 3000 unmapped "$NOTE" || fail "the note window's cross did not close it"
+pinlet_click_in "$NOTE" 349 20
+pinlet_wait_until 3000 pinlet_unmapped "$NOTE" || fail "the note window's cross did not close it"
 [ "$(note_text 1)" = "Ez egy új jegyzet|masodik sor" ] || fail "the note holds '$(note_text 1)'"
 closed_at=$(date +%s%3N)
 
 # The list shows the name within about a second.
 click_tray 1
-pinlet_wait_until 3000 mapped "$LIST" || fail "the list window did not come back"
+pinlet_wait_until 3000 pinlet_mapped "$LIST" || fail "the list window did not come back"
 pinlet_wait_until 2500 rows_are 1 || fail "the list does not show the note"
 step "the list shows the note $(($(date +%s%3N) - closed_at)) ms after its window closed"
 
 # A second note, then delete mode: its name goes, its row stays, marked.
-click_in "$LIST" 24 20
+pinlet_click_in "$LIST" 24 20
 NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the second note window did not open"
 pinlet_wait_until 3000 test "$(sql "SELECT count(*) FROM jegyzetek")" = 2 || fail "no second note"
-click_in "$NOTE" 349 20
-pinlet_wait_until 3000 unmapped "$NOTE" || fail "the second note window did not close"
+pinlet_click_in "$NOTE" 349 20
+pinlet_wait_until 3000 pinlet_unmapped "$NOTE" || fail "the second note window did not close"
 click_tray 1
-pinlet_wait_until 3000 mapped "$LIST" || fail "the list window did not come back"
+pinlet_wait_until 3000 pinlet_mapped "$LIST" || fail "the list window did not come back"
 pinlet_wait_until 2500 rows_are 2 || fail "the list does not show both notes"
-click_in "$LIST" 88 19
+pinlet_click_in "$LIST" 88 19
 # The header row holds the first note; the second has its own row, which a press offers for deleting.
 pinlet_wait_until 2000 rows_are 2 || fail "delete mode changed the rows"
 second_row=$(row_y 2) || fail "no second row in delete mode"
-click_in "$LIST" 30 "$second_row"
+pinlet_click_in "$LIST" 30 "$second_row"
 pinlet_wait_until 3000 confirm_shown ||
     fail "deleting asked nothing"
 xdotool key Return
@@ -218,24 +179,24 @@ pinlet_wait_until 2500 rows_are 1 || fail "the deleted note stays in the list"
 step "delete mode: confirmed, the name left the list, the row is marked deleted"
 
 # A second start ends with 0 and brings the hidden list up.
-click_in "$LIST" 587 20
-pinlet_wait_until 3000 unmapped "$LIST" || fail "the cross did not hide the list window"
+pinlet_click_in "$LIST" 587 20
+pinlet_wait_until 3000 pinlet_unmapped "$LIST" || fail "the cross did not hide the list window"
 "$PINLET" >>"$WORK/pinlet.log" 2>&1 &
 second=$!
 pinlet_wait_until 10000 sh -c "! kill -0 $second" || fail "a second start did not end"
 wait "$second"
 status=$?
 [ "$status" -eq 0 ] || fail "a second start ended with status $status"
-pinlet_wait_until 3000 mapped "$LIST" || fail "a second start did not bring up the list window"
+pinlet_wait_until 3000 pinlet_mapped "$LIST" || fail "a second start did not bring up the list window"
 kill -0 "$PINLET_PID" 2>/dev/null || fail "the first instance ended when a second one started"
 step "a second start ended with 0 and brought the list up"
 
 # Ending from the tray menu with an edited note open keeps what was typed.
 first_row=$(row_y 1) || fail "no first row"
-click_in "$LIST" 30 "$first_row"
+pinlet_click_in "$LIST" 30 "$first_row"
 NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the name opened no note window"
 pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" || fail "the note did not load"
-click_in "$NOTE" 150 150
+pinlet_click_in "$NOTE" 150 150
 xdotool key --clearmodifiers ctrl+End Return
 xdotool type --delay 10 "vege"
 click_tray 3
@@ -257,19 +218,19 @@ pinlet_desktop_stop
 pinlet_desktop_start "$WORK" notray || fail "the desktop without a tray did not come up"
 start_pinlet
 LIST=$(wait_window "$LIST_SIZE" 10000) || fail "without a tray the list window did not show"
-[ -z "$(windows_sized 24x24)" ] || fail "a tray icon showed where there is no tray"
+[ -z "$(pinlet_windows_sized 24x24)" ] || fail "a tray icon showed where there is no tray"
 xprop -id "$LIST" _NET_WM_WINDOW_TYPE | grep -q "_NET_WM_WINDOW_TYPE_UTILITY" &&
     fail "without a tray the list window is still a tool window, with no taskbar entry"
-click_in "$LIST" 587 20
-pinlet_wait_until 3000 unmapped "$LIST" || fail "without a tray the cross did not minimise the list window"
+pinlet_click_in "$LIST" 587 20
+pinlet_wait_until 3000 pinlet_unmapped "$LIST" || fail "without a tray the cross did not minimise the list window"
 xprop -id "$LIST" _NET_WM_STATE | grep -q "_NET_WM_STATE_HIDDEN" || fail "the list window was not minimised"
 "$PINLET" >>"$WORK/pinlet.log" 2>&1 &
 second=$!
 pinlet_wait_until 10000 sh -c "! kill -0 $second" || fail "a second start did not end"
 wait "$second" || fail "a second start ended with status $?"
-pinlet_wait_until 3000 mapped "$LIST" || fail "without a tray a second start did not bring the list back"
+pinlet_wait_until 3000 pinlet_mapped "$LIST" || fail "without a tray a second start did not bring the list back"
 step "without a tray: a taskbar window that minimises, and a second start brings it back"
-position=$(window_position "$LIST")
+position=$(pinlet_window_position "$LIST")
 xdotool mousemove $((${position%,*} + 300)) $((${position#*,} + 20)) click 3
 pinlet_wait_until 3000 menu_shown || fail "without a tray the top bar's right click showed no menu"
 xdotool key Up Return
