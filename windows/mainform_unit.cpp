@@ -8,6 +8,7 @@
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
 #include "windows/TImageList.h"
+#include "windows/TaskbarSkip.h"
 #include "windows/WndActImg.h"
 
 #include <QApplication>
@@ -415,6 +416,7 @@ bool TForm1::event(QEvent* event) {
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    pinlet::keepofftaskbar(*this);
     FormShow();
 }
 

@@ -9,6 +9,7 @@
 #include "store/zkpldm_unit.h"
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
+#include "windows/TaskbarSkip.h"
 #include "windows/WndActImg.h"
 #include "windows/mainform_unit.h"
 
@@ -480,6 +481,9 @@ bool TForm2::event(QEvent* event) {
 
 void TForm2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Without a tray the taskbar entry is the way back to the window.
+    if (traymode_)
+        pinlet::keepofftaskbar(*this);
     FormShow();
 }
 

@@ -114,7 +114,8 @@ click_tray() {
     xdotool mousemove $((${tray_position%,*} + 12)) $((${tray_position#*,} + 12)) click "$1"
 }
 LIST=$(wait_window "$LIST_SIZE" 10000) || fail "the list window did not show at start"
-step "started: the tray icon and the list window show"
+xprop -id "$LIST" _NET_WM_STATE | grep -q "_NET_WM_STATE_SKIP_TASKBAR" || fail "the list window is on the taskbar"
+step "started: the tray icon and the list window show, with no taskbar entry"
 
 # Bottom-right, 4 pixels inside the work area the taskbar leaves.
 read -r _ _ area_width area_height < <(xprop -root _NET_WORKAREA | awk -F'[=,]' '{print $2, $3, $4, $5}')
@@ -219,8 +220,8 @@ pinlet_desktop_start "$WORK" notray || fail "the desktop without a tray did not 
 start_pinlet
 LIST=$(wait_window "$LIST_SIZE" 10000) || fail "without a tray the list window did not show"
 [ -z "$(pinlet_windows_sized 24x24)" ] || fail "a tray icon showed where there is no tray"
-xprop -id "$LIST" _NET_WM_WINDOW_TYPE | grep -q "_NET_WM_WINDOW_TYPE_UTILITY" &&
-    fail "without a tray the list window is still a tool window, with no taskbar entry"
+xprop -id "$LIST" _NET_WM_WINDOW_TYPE _NET_WM_STATE | grep -qE "_NET_WM_WINDOW_TYPE_UTILITY|SKIP_TASKBAR" &&
+    fail "without a tray the list window has no taskbar entry"
 pinlet_click_in "$LIST" 587 20
 pinlet_wait_until 3000 pinlet_unmapped "$LIST" || fail "without a tray the cross did not minimise the list window"
 xprop -id "$LIST" _NET_WM_STATE | grep -q "_NET_WM_STATE_HIDDEN" || fail "the list window was not minimised"
