@@ -59,6 +59,17 @@ std::int32_t low32(std::int64_t value) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
 }
 
+// A move or resize handle: it hands the window to the system's own loop, redrawing the contents meanwhile.
+pinlet::TWndActImage* handle(QWidget* parent, const char* name, pinlet::TClickTargets target,
+                             Qt::CursorShape cursor) {
+    auto* image = new pinlet::TWndActImage(parent);
+    image->setObjectName(QString::fromLatin1(name));
+    image->setClickTarget(target);
+    image->setShowWndContent(true);
+    image->setCursor(cursor);
+    return image;
+}
+
 QString nametext(TForm1& window) {
     const QLineEdit* name = window.findChild<QLineEdit*>(QStringLiteral("nev"));
     return name ? name->text() : QString();
@@ -107,12 +118,8 @@ void TForm2::buildcomponents() {
     Panel3->setObjectName(QStringLiteral("Panel3"));
     paint(*Panel3, kBarColour);
     // Created first, so the pictures lie above it.
-    WndActImage1 = new pinlet::TWndActImage(Panel3);
-    WndActImage1->setObjectName(QStringLiteral("WndActImage1"));
-    WndActImage1->setClickTarget(pinlet::atCaption);
-    WndActImage1->setShowWndContent(true);
+    WndActImage1 = handle(Panel3, "WndActImage1", pinlet::atCaption, Qt::SizeAllCursor);
     WndActImage1->setAlignment(Qt::AlignCenter);
-    WndActImage1->setCursor(Qt::SizeAllCursor);
     WndActImage1->installEventFilter(this);
 
     btn_new = new pinlet::TImage(Panel3);
@@ -151,11 +158,7 @@ void TForm2::buildcomponents() {
     MiniHtmlLabel1->setOnAnchorClick(
         [this](QObject* sender, const std::string& anchor) { MiniHtmlLabel1AnchorClick(sender, anchor); });
 
-    WndActImage3 = new pinlet::TWndActImage(this);
-    WndActImage3->setObjectName(QStringLiteral("WndActImage3"));
-    WndActImage3->setClickTarget(pinlet::atBorderRight);
-    WndActImage3->setShowWndContent(true);
-    WndActImage3->setCursor(Qt::SizeHorCursor);
+    WndActImage3 = handle(this, "WndActImage3", pinlet::atBorderRight, Qt::SizeHorCursor);
 
     banner = new TMiniHtmlStaticText(this);
     banner->setObjectName(QStringLiteral("banner"));
@@ -172,11 +175,7 @@ void TForm2::buildcomponents() {
     if (zkpldm && !zkpldm->banners.empty())
         banner->setHTMLText(zkpldm->banners.front());
 
-    WndActImage2 = new pinlet::TWndActImage(this);
-    WndActImage2->setObjectName(QStringLiteral("WndActImage2"));
-    WndActImage2->setClickTarget(pinlet::atBorderBottom);
-    WndActImage2->setShowWndContent(true);
-    WndActImage2->setCursor(Qt::SizeVerCursor);
+    WndActImage2 = handle(this, "WndActImage2", pinlet::atBorderBottom, Qt::SizeVerCursor);
 
     PopupMenu1_ = new QMenu(this);
     PopupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));

@@ -95,6 +95,26 @@ menu_shown() {
     return 1
 }
 
+# A second start of the program: it must end with 0 on its own.
+second_start() {
+    "$PINLET" >>"$WORK/pinlet.log" 2>&1 &
+    local second=$!
+    pinlet_wait_until 10000 sh -c "! kill -0 $second" || fail "a second start did not end"
+    wait "$second"
+    local status=$?
+    [ "$status" -eq 0 ] || fail "a second start ended with status $status"
+}
+
+# The open menu's last item, "Pinlet bezárása": the program must end with 0.
+end_from_menu() {
+    xdotool key Up Return
+    pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "the menu's last item did not end the program"
+    wait "$PINLET_PID"
+    local status=$?
+    PINLET_PID=""
+    [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}
+
 note_text() {
     sql "SELECT replace(jegyzet, char(13) || char(10), '|') FROM jegyzetek WHERE id = $1"
 }
@@ -182,12 +202,7 @@ step "delete mode: confirmed, the name left the list, the row is marked deleted"
 # A second start ends with 0 and brings the hidden list up.
 pinlet_click_in "$LIST" 587 20
 pinlet_wait_until 3000 pinlet_unmapped "$LIST" || fail "the cross did not hide the list window"
-"$PINLET" >>"$WORK/pinlet.log" 2>&1 &
-second=$!
-pinlet_wait_until 10000 sh -c "! kill -0 $second" || fail "a second start did not end"
-wait "$second"
-status=$?
-[ "$status" -eq 0 ] || fail "a second start ended with status $status"
+second_start
 pinlet_wait_until 3000 pinlet_mapped "$LIST" || fail "a second start did not bring up the list window"
 kill -0 "$PINLET_PID" 2>/dev/null || fail "the first instance ended when a second one started"
 step "a second start ended with 0 and brought the list up"
@@ -202,12 +217,7 @@ xdotool key --clearmodifiers ctrl+End Return
 xdotool type --delay 10 "vege"
 click_tray 3
 pinlet_wait_until 3000 menu_shown || fail "the tray icon's right click showed no menu"
-xdotool key Up Return
-pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "the tray menu's last item did not end the program"
-wait "$PINLET_PID"
-status=$?
-PINLET_PID=""
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+end_from_menu
 [ "$(note_text 1)" = "Ez egy új jegyzet|masodik sor|vege" ] || fail "the edit was lost at the end: '$(note_text 1)'"
 [ "$(sqlite3 "$DB" "PRAGMA integrity_check")" = ok ] || fail "the database is damaged"
 [ ! -e "$DB-journal" ] || fail "the database was left with a journal"
@@ -225,21 +235,13 @@ xprop -id "$LIST" _NET_WM_WINDOW_TYPE _NET_WM_STATE | grep -qE "_NET_WM_WINDOW_T
 pinlet_click_in "$LIST" 587 20
 pinlet_wait_until 3000 pinlet_unmapped "$LIST" || fail "without a tray the cross did not minimise the list window"
 xprop -id "$LIST" _NET_WM_STATE | grep -q "_NET_WM_STATE_HIDDEN" || fail "the list window was not minimised"
-"$PINLET" >>"$WORK/pinlet.log" 2>&1 &
-second=$!
-pinlet_wait_until 10000 sh -c "! kill -0 $second" || fail "a second start did not end"
-wait "$second" || fail "a second start ended with status $?"
+second_start
 pinlet_wait_until 3000 pinlet_mapped "$LIST" || fail "without a tray a second start did not bring the list back"
 step "without a tray: a taskbar window that minimises, and a second start brings it back"
 position=$(pinlet_window_position "$LIST")
 xdotool mousemove $((${position%,*} + 300)) $((${position#*,} + 20)) click 3
 pinlet_wait_until 3000 menu_shown || fail "without a tray the top bar's right click showed no menu"
-xdotool key Up Return
-pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "the menu's last item did not end the program"
-wait "$PINLET_PID"
-status=$?
-PINLET_PID=""
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+end_from_menu
 step "without a tray: the top bar's menu ends the program"
 
 echo "PASS in $(($(date +%s%3N) - STARTED)) ms"
