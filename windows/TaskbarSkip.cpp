@@ -35,7 +35,10 @@ void keepofftaskbar(QWidget& window) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !window.isWindow())
         return;
+    // The offscreen platform answers for X11 too, without a connection.
     xcb_connection_t* connection = x11->connection();
+    if (!connection)
+        return;
     const auto id = static_cast<xcb_window_t>(window.winId());
     const xcb_atom_t state = atom(connection, "_NET_WM_STATE");
     if (state == XCB_ATOM_NONE)
