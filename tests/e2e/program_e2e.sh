@@ -241,7 +241,25 @@ step "without a tray: a taskbar window that minimises, and a second start brings
 position=$(pinlet_window_position "$LIST")
 xdotool mousemove $((${position%,*} + 300)) $((${position#*,} + 20)) click 3
 pinlet_wait_until 3000 menu_shown || fail "without a tray the top bar's right click showed no menu"
-end_from_menu
-step "without a tray: the top bar's menu ends the program"
+xdotool key Escape
+step "without a tray: the top bar's right click offers the menu"
+
+# The session ends (a termination signal, as at logoff) with an edited note open: the edit is kept.
+first_row=$(row_y 1) || fail "no first row"
+pinlet_click_in "$LIST" 30 "$first_row"
+NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the name opened no note window"
+pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" || fail "the note did not load"
+pinlet_click_in "$NOTE" 150 150
+xdotool key --clearmodifiers ctrl+End Return
+xdotool type --delay 10 "kilepes"
+kill -TERM "$PINLET_PID"
+pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "a termination signal did not end the program"
+wait "$PINLET_PID"
+status=$?
+PINLET_PID=""
+[ "$status" -eq 0 ] || fail "the program ended with status $status on a termination signal"
+[ "$(note_text 1)" = "Ez egy új jegyzet|masodik sor|vege|kilepes" ] ||
+    fail "the edit was lost at a termination signal: '$(note_text 1)'"
+step "a termination signal ends the program in order, keeping the edited note"
 
 echo "PASS in $(($(date +%s%3N) - STARTED)) ms"
