@@ -36,6 +36,7 @@ constexpr int kBannerHeight = 20;
 constexpr int kHandleWidth = 2;
 
 const char kRemoveMode[] = "remove";
+const char kRestoreMode[] = "restore";
 
 void paint(QWidget& widget, const QColor& colour) {
     QPalette palette = widget.palette();
@@ -262,34 +263,28 @@ void TForm2::FormActivate() {
 
 void TForm2::showitems() {
     zkpldm->changed = 0;
+    const bool restoring = mode == kRestoreMode;
     std::string text;
     if (mode == kRemoveMode)
         text = kRemoveHeader.toStdString();
-    zkpldm->opendb();
-    sqldb::Table& notes = zkpldm->jegyzetek;
-    notes.open();
-    for (notes.first(); !notes.eof(); notes.next()) {
-        if (notes.asinteger("torolve") == 1)
-            continue;
-        // A row whose id does not fit a note id would open another note: it is not listed.
-        if (!isnoteid(notes.aslargeint("id")))
-            continue;
-        const std::string id = notes.astext("id");
-        std::string name = notes.astext("nev");
-        if (name.empty())
-            name = id + ". jegyzet";
+    else if (restoring)
+        text = kRestoreHeader.toStdString() + "<br>";
+    const std::vector<Tlistednote> notes = zkpldm->listjegyzetek(restoring);
+    for (const Tlistednote& note : notes) {
+        const std::string id = std::to_string(note.id);
         // The name goes in as it was typed: markup in it takes effect.
+        const std::string name = note.nev.empty() ? id + ". jegyzet" : note.nev;
         if (!text.empty())
             text += "\r\n";
         text += "<a href=\"" + id + "\">" + name + "</a><br>";
     }
-    notes.close();
-    zkpldm->db.disconnect();
+    if (restoring && notes.empty())
+        text += "\r\n" + kNoDeleted.toStdString();
     MiniHtmlLabel1->setHTMLText(text);
 }
 
 void TForm2::MiniHtmlLabel1AnchorClick(QObject*, const std::string& anchor) {
-    if (mode == kRemoveMode && anchor == "cancel") {
+    if (!mode.empty() && anchor == "cancel") {
         mode.clear();
         showitems();
     } else if (mode.empty()) {
@@ -300,6 +295,11 @@ void TForm2::MiniHtmlLabel1AnchorClick(QObject*, const std::string& anchor) {
         mode.clear();
         // The list follows within a second: the delete sets the change flag.
         zkpldm->deletejegyzet(low32(strtoint64(anchor)));
+    } else if (mode == kRestoreMode) {
+        mode.clear();
+        zkpldm->restorejegyzet(low32(strtoint64(anchor)));
+        // At once: a second press on the old list would open a note that is not back in it.
+        showitems();
     }
 }
 
@@ -389,11 +389,19 @@ void TForm2::PopupMenu1Popup() {
         connect(item, &QAction::triggered, this,
                 [this, item] { pinlet::runhandler([this, item] { Jegyzetmegnyitsa1Click(item); }); });
     }
+    connect(PopupMenu1_->addAction(kDeletedItem), &QAction::triggered, this,
+            [this] { pinlet::runhandler([this] { Trltjegyzetek1Click(); }); });
     connect(PopupMenu1_->addAction(kCompactItem), &QAction::triggered, this,
             [this] { pinlet::runhandler([this] { mrts1Click(); }); });
     PopupMenu1_->addSeparator();
     connect(PopupMenu1_->addAction(kCloseItem), &QAction::triggered, this,
             [this] { pinlet::runhandler([this] { Pinletbezrsa1Click(); }); });
+}
+
+void TForm2::Trltjegyzetek1Click() {
+    mode = kRestoreMode;
+    showitems();
+    bringup();
 }
 
 void TForm2::Jegyzetmegnyitsa1Click(QAction* sender) {

@@ -45,6 +45,11 @@ public:
     static inline const QString kRemoveHeader = QStringLiteral(
         "<center><font color=\"#9f0000\" size=\"+1\">Kérem válassza ki melyiket szeretné törölni!</font> "
         "(<a href=\"cancel\">mégsem</a>)</center>");
+    static inline const QString kRestoreHeader = QStringLiteral(
+        "<center><font color=\"#006000\" size=\"+1\">Kattintson a visszaállítandó jegyzetre!</font> "
+        "(<a href=\"cancel\">mégsem</a>)</center>");
+    static inline const QString kNoDeleted = QStringLiteral("Nincs törölt jegyzet.");
+    static inline const QString kDeletedItem = QStringLiteral("Törölt jegyzetek");
     static inline const QString kConfirmDelete = QStringLiteral("Valóban törölni szeretné?");
     static inline const QString kCloseItem = QStringLiteral("Pinlet bezárása");
     static inline const QString kCompactItem = QStringLiteral("Tömörítés");
@@ -57,7 +62,8 @@ public:
     explicit TForm2(std::unique_ptr<pinlet::TrayShell> trayshell = nullptr);
     ~TForm2() override;
 
-    // "" in normal mode, "remove" in delete mode.
+    // "" in normal mode, "remove" in delete mode, "restore" while the deleted notes are listed for bringing
+    // one back. The mode decides the header, which notes are listed and what a press on a name does.
     std::string mode;
 
     // The creation handler: normal mode, the list, the place at the bottom-right corner.
@@ -76,6 +82,8 @@ public:
     void trayiconClick(QObject* sender, pinlet::TMouseButton button, pinlet::TShiftState shift, int x, int y);
     void PopupMenu1Popup();
     void Jegyzetmegnyitsa1Click(QAction* sender);
+    // The menu's "Törölt jegyzetek": the list shows the deleted notes; a press on one brings it back.
+    void Trltjegyzetek1Click();
     void Pinletbezrsa1Click();
     // Removes the deleted notes for good and compacts the database, after asking.
     void mrts1Click();

@@ -199,6 +199,26 @@ pinlet_wait_until 2500 rows_are 1 || fail "the deleted note stays in the list"
 [ "$(sql "SELECT count(*) FROM jegyzetek")" = 2 ] || fail "the deleted note's row is gone"
 step "delete mode: confirmed, the name left the list, the row is marked deleted"
 
+# The tray menu's "Törölt jegyzetek" (its first item while no note is open) lists the deleted note under a
+# header; a press on it brings it back.
+click_tray 3
+pinlet_wait_until 3000 menu_shown || fail "the tray icon's right click showed no menu"
+xdotool key Down Return
+pinlet_wait_until 3000 rows_are 2 || fail "the restore list does not show the header and the deleted note"
+deleted_row=$(row_y 2) || fail "no deleted note in the restore list"
+pinlet_click_in "$LIST" 30 "$deleted_row"
+pinlet_wait_until 3000 test "$(sql "SELECT torolve FROM jegyzetek WHERE id = 2")" = 0 ||
+    fail "the note was not brought back"
+# Back in normal mode, the second row opens the restored note.
+pinlet_wait_until 2500 rows_are 2 || fail "the restored note is not back in the list"
+pinlet_click_in "$LIST" 30 "$(row_y 2)"
+NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the restored note does not open from the list"
+pinlet_click_in "$NOTE" 349 20
+pinlet_wait_until 3000 pinlet_unmapped "$NOTE" || fail "the restored note's window did not close"
+[ "$(sql "SELECT nev || '/' || jegyzet FROM jegyzetek WHERE id = 2")" = "Új jegyzet/Ez egy új jegyzet" ] ||
+    fail "the restored note changed"
+step "the deleted note came back from the restore list"
+
 # A second start ends with 0 and brings the hidden list up.
 pinlet_click_in "$LIST" 587 20
 pinlet_wait_until 3000 pinlet_unmapped "$LIST" || fail "the cross did not hide the list window"

@@ -185,13 +185,64 @@ TEST_F(ListWindowTest, TheTrayMenuListsTheOpenNotesThenTheCommands) {
     QStringList captions;
     for (const QAction* item : form->PopupMenu1().actions())
         captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
-    EXPECT_EQ(captions, QStringList({"Tej && kenyér", "", "Tömörítés", "-", "Pinlet bezárása"}));
+    EXPECT_EQ(captions,
+              QStringList({"Tej && kenyér", "", "Törölt jegyzetek", "Tömörítés", "-", "Pinlet bezárása"}));
 
     window(a)->hide();
     form->PopupMenu1Popup(); // rebuilt, not appended
-    ASSERT_EQ(form->PopupMenu1().actions().size(), 5);
+    ASSERT_EQ(form->PopupMenu1().actions().size(), 6);
     form->PopupMenu1().actions()[0]->trigger();
     EXPECT_TRUE(window(a)->isVisible());
+}
+
+TEST_F(ListWindowTest, ADeletedNoteComesBackFromTheRestoreListWithItsWindowOpen) {
+    const std::int32_t kept = store->savejegyzet(-1, {"marad", "x"});
+    const std::int32_t id = store->savejegyzet(-1, {"Vissza", "szöveg\r\nmásodik sor"});
+    click(std::to_string(id));
+    TForm1* open = window(id);
+    ASSERT_NE(open, nullptr);
+    const std::string row = query(
+        "SELECT nev || '|' || jegyzet || '|' || modositva FROM jegyzetek WHERE id=" + std::to_string(id));
+
+    form->btn_removeClick();
+    {
+        pinlet::DialogScript script;
+        script.setNextAnswer(6);
+        click(std::to_string(id));
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list() == link(kept, "marad"); }, 3000)) << list();
+
+    const std::string header = TForm2::kRestoreHeader.toStdString() + "<br>";
+    form->Trltjegyzetek1Click();
+    EXPECT_EQ(form->mode, "restore");
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(list(), header + link(id, "Vissza")) << "only the deleted notes";
+
+    store->changed = 0;
+    click(std::to_string(id));
+    EXPECT_EQ(form->mode, "");
+    EXPECT_EQ(store->changed, 0) << "the list was rebuilt at once";
+    EXPECT_EQ(list(), link(kept, "marad") + link(id, "Vissza"));
+    EXPECT_EQ(deletedmark(id), "0");
+    EXPECT_EQ(query("SELECT nev || '|' || jegyzet || '|' || modositva FROM jegyzetek WHERE id=" +
+                    std::to_string(id)),
+              row);
+    EXPECT_EQ(window(id), open) << "the window stayed open through delete and restore";
+    EXPECT_TRUE(open->isVisible());
+
+    // Nothing deleted: the header and a line that says so; "mégsem" goes back.
+    form->Trltjegyzetek1Click();
+    EXPECT_EQ(list(), header + "Nincs törölt jegyzet.");
+    click("cancel");
+    EXPECT_EQ(form->mode, "");
+    EXPECT_EQ(list(), link(kept, "marad") + link(id, "Vissza"));
+
+    // A compaction after the restore keeps the note.
+    form->MiniHtmlPopup1().setWorkAreaSource([] { return QRect(0, 0, 800, 600); });
+    pinlet::DialogScript script;
+    script.setNextAnswer(6);
+    form->mrts1Click();
+    EXPECT_EQ(store->getjegyzet(id).jegyzet, "szöveg\r\nmásodik sor");
 }
 
 TEST_F(ListWindowTest, CompactionAsksWithTheCountAndRemovesTheDeletedNotes) {
