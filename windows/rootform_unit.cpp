@@ -10,6 +10,7 @@
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
 #include "windows/TaskbarSkip.h"
+#include "windows/WindowLook.h"
 #include "windows/WndActImg.h"
 #include "windows/mainform_unit.h"
 
@@ -39,21 +40,12 @@ const char kRemoveMode[] = "remove";
 const char kRestoreMode[] = "restore";
 
 void paint(QWidget& widget, const QColor& colour) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, colour);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
+    pinlet::paintbackground(widget, QPalette::Window, colour);
 }
 
-// A face by its classic name, with look-alikes that carry every Hungarian letter where it is missing.
-QFont face(QStringList families, QFont::StyleHint hint, int pixels, bool bold = false) {
-    QFont font;
-    families << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans");
-    font.setFamilies(families);
-    font.setStyleHint(hint);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
+// A face by its classic name, or a look-alike with every Hungarian letter.
+QFont sansface(const QString& family, int pixels, bool bold = false) {
+    return pinlet::windowface({family, "Liberation Sans", "DejaVu Sans"}, QFont::SansSerif, pixels, bold);
 }
 
 std::int32_t low32(std::int64_t value) {
@@ -91,9 +83,7 @@ TForm2::TForm2(std::unique_ptr<pinlet::TrayShell> trayshell)
     // The handles can shrink it; the bar's pictures, a row of the list and the banner stay usable.
     setMinimumSize(150, kBarHeight + 2 * kListBorder + 20 + kBannerHeight + kHandleWidth);
     paint(*this, kBarColour);
-    setFont(face(
-        {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma")},
-        QFont::SansSerif, 11));
+    setFont(pinlet::windowfont());
     buildcomponents();
     pinlet::ProgramActivation::install();
 
@@ -144,7 +134,7 @@ void TForm2::buildcomponents() {
     paint(*Panel2, kListColour);
     MiniHtmlLabel1 = new TMiniHtmlLabel(Panel2);
     MiniHtmlLabel1->setObjectName(QStringLiteral("MiniHtmlLabel1"));
-    MiniHtmlLabel1->setFont(face({QStringLiteral("Arial")}, QFont::SansSerif, 16));
+    MiniHtmlLabel1->setFont(sansface(QStringLiteral("Arial"), 16));
     MiniHtmlLabel1->setColor(ColorFromRgb(0xFF, 0xFF, 0x80));
     MiniHtmlLabel1->setURLColor(ColorFromRgb(0x89, 0x6C, 0x07));
     MiniHtmlLabel1->setShadowColor(ColorFromRgb(0xFF, 0xFF, 0xFF));
@@ -163,7 +153,7 @@ void TForm2::buildcomponents() {
 
     banner = new TMiniHtmlStaticText(this);
     banner->setObjectName(QStringLiteral("banner"));
-    banner->setFont(face({QStringLiteral("Arial")}, QFont::SansSerif, 13, true));
+    banner->setFont(sansface(QStringLiteral("Arial"), 13, true));
     banner->setColor(ColorFromRgb(0xEE, 0xEE, 0xB5));
     banner->setHover(true);
     banner->setHoverFontColor(ColorFromRgb(0x00, 0x00, 0xFF));

@@ -115,6 +115,18 @@ end_from_menu() {
     [ "$status" -eq 0 ] || fail "the program ended with status $status"
 }
 
+# Opens the list's first note and types a new last line into it, leaving the window open.
+type_into_first_note() {
+    local first_row
+    first_row=$(row_y 1) || fail "no first row"
+    pinlet_click_in "$LIST" 30 "$first_row"
+    NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the name opened no note window"
+    pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" || fail "the note did not load"
+    pinlet_click_in "$NOTE" 150 150
+    xdotool key --clearmodifiers ctrl+End Return
+    xdotool type --delay 10 "$1"
+}
+
 note_text() {
     sql "SELECT replace(jegyzet, char(13) || char(10), '|') FROM jegyzetek WHERE id = $1"
 }
@@ -228,13 +240,7 @@ kill -0 "$PINLET_PID" 2>/dev/null || fail "the first instance ended when a secon
 step "a second start ended with 0 and brought the list up"
 
 # Ending from the tray menu with an edited note open keeps what was typed.
-first_row=$(row_y 1) || fail "no first row"
-pinlet_click_in "$LIST" 30 "$first_row"
-NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the name opened no note window"
-pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" || fail "the note did not load"
-pinlet_click_in "$NOTE" 150 150
-xdotool key --clearmodifiers ctrl+End Return
-xdotool type --delay 10 "vege"
+type_into_first_note "vege"
 click_tray 3
 pinlet_wait_until 3000 menu_shown || fail "the tray icon's right click showed no menu"
 end_from_menu
@@ -265,13 +271,7 @@ xdotool key Escape
 step "without a tray: the top bar's right click offers the menu"
 
 # The session ends (a termination signal, as at logoff) with an edited note open: the edit is kept.
-first_row=$(row_y 1) || fail "no first row"
-pinlet_click_in "$LIST" 30 "$first_row"
-NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the name opened no note window"
-pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" || fail "the note did not load"
-pinlet_click_in "$NOTE" 150 150
-xdotool key --clearmodifiers ctrl+End Return
-xdotool type --delay 10 "kilepes"
+type_into_first_note "kilepes"
 kill -TERM "$PINLET_PID"
 pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "a termination signal did not end the program"
 wait "$PINLET_PID"
