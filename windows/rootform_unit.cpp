@@ -247,8 +247,19 @@ void TForm2::FormCreate() {
 // The program has no application window of its own to hide: its windows keep off the taskbar themselves.
 void TForm2::FormShow() {}
 
+// The failure box of a rebuild that fails hands the focus back to this window when it closes, which
+// activates the window again: the same failure would come back without end. It is shown once, until a
+// rebuild succeeds again.
 void TForm2::FormActivate() {
-    showitems();
+    try {
+        showitems();
+        activationfailure_.clear();
+    } catch (const std::exception& failure) {
+        if (failure.what() == activationfailure_)
+            return;
+        activationfailure_ = failure.what();
+        throw;
+    }
 }
 
 void TForm2::showitems() {

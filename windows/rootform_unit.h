@@ -69,6 +69,7 @@ public:
     // The creation handler: normal mode, the list, the place at the bottom-right corner.
     void FormCreate();
     void FormShow();
+    // Rebuilds the list; a failure that the previous activation showed already is not shown again.
     void FormActivate();
     // Rebuilds the list from the store.
     void showitems();
@@ -131,5 +132,6 @@ private:
     QTimer* Timer2 = nullptr;
 
     bool traymode_ = true;
+    std::string activationfailure_; // the failure the last activation's rebuild showed
     QTimer trayretry_;
 };

@@ -6,10 +6,12 @@
 #include "controls/MiniHtmlPopup.h"
 #include "controls/MiniHtmlStaticText.h"
 #include "shell/dialogs.h"
+#include "windows/ProgramActivation.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
@@ -17,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -304,6 +307,28 @@ TEST_F(ListWindowTest, WithoutATrayTheWindowStaysReachableUntilOneAppears) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return lonely->traymode(); }, TForm2::kTrayRetryMs * 3));
     EXPECT_TRUE(lonely->windowFlags().testFlag(Qt::Tool));
     EXPECT_TRUE(lonely->isVisible());
+}
+
+// Closing the failure box activates the list again: the same failure must not come back without end.
+TEST_F(ListWindowTest, AFailingRebuildAtActivationIsShownOnceUntilOneSucceeds) {
+    const auto activate = [&] {
+        QEvent activation(pinlet::ProgramActivation::activateEvent());
+        QApplication::sendEvent(form.get(), &activation);
+    };
+    pinlet::DialogScript script;
+    std::filesystem::rename(dbpath, dbpath + ".away");
+    activate();
+    activate();
+    ASSERT_EQ(script.shown().size(), 1u);
+    EXPECT_EQ(script.shown()[0].kind, pinlet::DialogKind::Failure);
+    std::filesystem::rename(dbpath + ".away", dbpath);
+    store->savejegyzet(-1, {"újra", "x"});
+    activate();
+    EXPECT_EQ(list(), link(1, "újra"));
+    std::filesystem::rename(dbpath, dbpath + ".away");
+    activate();
+    EXPECT_EQ(script.shown().size(), 2u) << "a failure after a success is shown again";
+    std::filesystem::rename(dbpath + ".away", dbpath);
 }
 
 TEST(ListWindowPlace, BottomRightInsideTheWorkAreaWhereverTheTaskbarIs) {
