@@ -421,9 +421,7 @@ void TForm2::Pinletbezrsa1Click() {
 }
 
 void TForm2::mrts1Click() {
-    const QString question =
-        QStringLiteral("A tömörítés véglegesen eltávolítja a törölt jegyzeteket (%1 db). Folytatja?")
-            .arg(zkpldm->deletedcount());
+    const QString question = kConfirmCompact.arg(zkpldm->deletedcount());
     if (confirmdlg(question.toStdString()) != 6)
         return;
     Timer1->stop();

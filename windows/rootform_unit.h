@@ -53,6 +53,8 @@ public:
     static inline const QString kConfirmDelete = QStringLiteral("Valóban törölni szeretné?");
     static inline const QString kCloseItem = QStringLiteral("Pinlet bezárása");
     static inline const QString kCompactItem = QStringLiteral("Tömörítés");
+    static inline const QString kConfirmCompact =
+        QStringLiteral("A tömörítés véglegesen eltávolítja a törölt jegyzeteket (%1 db). Folytatja?");
     static inline const QString kCompacted = QStringLiteral("Tömörítés kész.");
     // How often the window tries again to put its icon into a notification area that was not there.
     static constexpr int kTrayRetryMs = 2000;
