@@ -95,6 +95,9 @@ QFont QtCanvas::toQFont(const CanvasFont& font) {
     qfont.setItalic((font.Style & fsItalic) != 0);
     qfont.setUnderline((font.Style & fsUnderline) != 0);
     qfont.setStrikeOut((font.Style & fsStrikeOut) != 0);
+    // Fully specified: a painter resolves the font it is given against its widget's font, and a property
+    // left open (a style hint, say) would then pick another face for drawing than the one measured.
+    qfont.setResolveMask(QFont::AllPropertiesResolved);
     return qfont;
 }
 

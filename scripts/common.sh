@@ -11,6 +11,8 @@ PINLET_PACKAGES=(
     g++-mingw-w64-x86-64-posix
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
+    libxcb1-dev
+    xvfb icewm xdotool x11-utils sqlite3 imagemagick
 )
 
 pinlet_install_missing() {

@@ -50,4 +50,8 @@ bool runcreationstep(const std::function<void()>& step) {
     }
 }
 
+void runhandler(const std::function<void()>& handler) {
+    runcreationstep(handler);
+}
+
 } // namespace pinlet

@@ -22,4 +22,8 @@ public:
 // caller carries on with the next step, as start-up does.
 bool runcreationstep(const std::function<void()>& step);
 
+// Runs a handler that Qt calls through a signal (a timer, a menu item). A failure it lets out is shown in
+// the failure box here, so that no exception unwinds through Qt's own code.
+void runhandler(const std::function<void()>& handler);
+
 } // namespace pinlet

@@ -186,7 +186,7 @@ struct FileCloser {
 
 int zlibLevel(TCompressionLevel level) {
     switch (level) {
-    case clNone:
+    case TCompressionLevel::clNone:
         return 0;
     case clFastest:
         return 1;
@@ -296,7 +296,7 @@ std::string TStoredItem::Ratio(std::string_view decimalSeparator) const {
 
 std::vector<unsigned char> TStoredItem::Packed(const std::vector<unsigned char>& file,
                                                TCompressionLevel level) {
-    if (level == clNone)
+    if (level == TCompressionLevel::clNone)
         return file;
     unsigned char header[4];
     putLength(header, static_cast<std::int32_t>(file.size()));
@@ -337,7 +337,7 @@ std::vector<unsigned char> TStoredItem::Packed(const std::vector<unsigned char>&
 }
 
 std::vector<unsigned char> TStoredItem::Unpacked() const {
-    if (compression_ == clNone || content_.empty())
+    if (compression_ == TCompressionLevel::clNone || content_.empty())
         return content_;
 
     Inflater z;

@@ -35,12 +35,18 @@ public:
 // How an item's content is packed. Every level but clNone stores one zlib stream (RFC 1950) whose
 // inflated data is the file length N (4 bytes, signed, little-endian) followed by the file's N bytes;
 // clNone stores the file's bytes as they are.
-enum TCompressionLevel {
+//
+// Scoped, because the drawing layer's colour "none" is also called clNone and the windows see both; the
+// other levels keep their short names below.
+enum class TCompressionLevel {
     clNone,    // raw, no zlib, no length prefix
     clFastest, // zlib level 1
     clDefault, // zlib's default level (-1)
     clMax,     // zlib level 9
 };
+inline constexpr TCompressionLevel clFastest = TCompressionLevel::clFastest;
+inline constexpr TCompressionLevel clDefault = TCompressionLevel::clDefault;
+inline constexpr TCompressionLevel clMax = TCompressionLevel::clMax;
 
 // The zlib level a compression level selects; clNone has none and gives 0.
 int zlibLevel(TCompressionLevel level);

@@ -1,5 +1,6 @@
 #include "store/zkpldm_unit.h"
 
+#include "db/Compaction.h"
 #include "loadbuiltintemplate.h"
 #include "store/NewFile.h"
 #include "store/banners.h"
@@ -198,17 +199,43 @@ Tjegyzet Tzkpldm::getjegyzet(std::int32_t id) {
 }
 
 void Tzkpldm::deletejegyzet(std::int32_t id) {
+    markdeleted(id, 1);
+}
+
+void Tzkpldm::restorejegyzet(std::int32_t id) {
+    markdeleted(id, 0);
+}
+
+void Tzkpldm::markdeleted(std::int32_t id, int mark) {
     db.connect();
     jegyzetek.open();
-    if (jegyzetek.locate("id", static_cast<std::int64_t>(id))) {
+    if (jegyzetek.locate("id", static_cast<std::int64_t>(id)) &&
+        (jegyzetek.asinteger("torolve") == 1) != (mark == 1)) {
         jegyzetek.edit();
-        jegyzetek.setinteger("torolve", 1);
+        jegyzetek.setinteger("torolve", mark);
         jegyzetek.post();
     }
     jegyzetek.close();
     db.flush();
     db.disconnect();
     changed = 1;
+}
+
+std::vector<Tlistednote> Tzkpldm::listjegyzetek(bool deleted) {
+    db.connect();
+    jegyzetek.open();
+    std::vector<Tlistednote> notes;
+    for (jegyzetek.first(); !jegyzetek.eof(); jegyzetek.next()) {
+        // An empty mark, or any other value, is a live note.
+        if ((jegyzetek.asinteger("torolve") == 1) != deleted)
+            continue;
+        const std::int64_t id = jegyzetek.aslargeint("id");
+        if (isnoteid(id))
+            notes.push_back({static_cast<std::int32_t>(id), jegyzetek.astext("nev")});
+    }
+    jegyzetek.close();
+    db.disconnect();
+    return notes;
 }
 
 void Tzkpldm::setsetup(const std::string& key, const std::string& value) {
@@ -231,4 +258,22 @@ std::string Tzkpldm::getsetup(const std::string& key) {
     if (setup.locate("nev", key))
         return setup.astext("ertek");
     return {};
+}
+
+void Tzkpldm::compactdb() {
+    opendb();
+    sqldb::compact(db, "DELETE FROM jegyzetek WHERE torolve=1");
+    closedb();
+    changed = 1;
+}
+
+int Tzkpldm::deletedcount() {
+    db.connect();
+    jegyzetek.open();
+    int count = 0;
+    for (jegyzetek.first(); !jegyzetek.eof(); jegyzetek.next())
+        count += jegyzetek.asinteger("torolve") == 1 ? 1 : 0;
+    jegyzetek.close();
+    db.disconnect();
+    return count;
 }

@@ -26,6 +26,12 @@ struct Tjegyzet {
     std::string jegyzet; // the text
 };
 
+// A note as the list shows it.
+struct Tlistednote {
+    std::int32_t id;
+    std::string nev;
+};
+
 // What the store takes from its surroundings, so that it needs neither the GUI toolkit nor the real clock.
 struct TStoreEnvironment {
     std::string exedir;                                       // the executable's folder, UTF-8
@@ -68,10 +74,22 @@ public:
     Tjegyzet getjegyzet(std::int32_t id);
     // Marks the note deleted (its row stays). Sets changed even when there is no such note.
     void deletejegyzet(std::int32_t id);
+    // Takes the deletion mark off the note; nothing else of it changes, and a note that is not marked
+    // deleted is not written. Sets changed even when there is no such note, as deletejegyzet does.
+    void restorejegyzet(std::int32_t id);
+    // The notes of the list in id order: the live ones, or those marked deleted. Rows whose id is no note
+    // id are left out. Connects, reads and disconnects without a flush.
+    std::vector<Tlistednote> listjegyzetek(bool deleted);
     // Writes / reads a setting; keys compare exactly. Both leave the connection and setup open until
     // closedb(). A missing key reads as the empty string.
     void setsetup(const std::string& key, const std::string& value);
     std::string getsetup(const std::string& key);
+
+    // Removes the notes marked deleted for good and compacts the database file, as one atomic change of
+    // the file: a failure leaves it as it was. Leaves the connection closed; sets changed.
+    void compactdb();
+    // How many notes are marked deleted: what compactdb() would remove. Leaves the connection closed.
+    int deletedcount();
 
     // The members, in the order of the store's description. The windows use db and jegyzetek directly.
     sqldb::Connection db;
@@ -89,6 +107,7 @@ public:
 private:
     void writetemplate(const std::string& path);
     std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
+    void markdeleted(std::int32_t id, int mark);
     void runconnected(const std::string& statement); // on the open connection, which stays open
 
     TStoreEnvironment environment_;

@@ -66,8 +66,10 @@ bool isIdentifier(const std::string& s) {
 }
 
 TCompressionLevel parseLevel(const std::string& text) {
-    const std::map<std::string, TCompressionLevel> levels = {
-        {"clNone", clNone}, {"clFastest", clFastest}, {"clDefault", clDefault}, {"clMax", clMax}};
+    const std::map<std::string, TCompressionLevel> levels = {{"clNone", TCompressionLevel::clNone},
+                                                             {"clFastest", clFastest},
+                                                             {"clDefault", clDefault},
+                                                             {"clMax", clMax}};
     const auto found = levels.find(text);
     if (found == levels.end())
         usage("unknown level \"" + text + "\"");
@@ -133,16 +135,16 @@ std::string literal(const std::string& text) {
 
 std::string levelName(TCompressionLevel level) {
     switch (level) {
-    case clNone:
-        return "clNone";
+    case TCompressionLevel::clNone:
+        return "TCompressionLevel::clNone";
     case clFastest:
-        return "clFastest";
+        return "TCompressionLevel::clFastest";
     case clDefault:
-        return "clDefault";
+        return "TCompressionLevel::clDefault";
     case clMax:
-        return "clMax";
+        return "TCompressionLevel::clMax";
     }
-    return "clDefault";
+    return "TCompressionLevel::clDefault";
 }
 
 std::string int32Literal(std::int32_t value) {

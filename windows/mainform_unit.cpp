@@ -8,6 +8,8 @@
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
 #include "windows/TImageList.h"
+#include "windows/TaskbarSkip.h"
+#include "windows/WindowLook.h"
 #include "windows/WndActImg.h"
 
 #include <QApplication>
@@ -40,31 +42,10 @@ const QColor kPaperColour(0xFF, 0xFF, 0x80);
 const QColor kNameColour(0xFF, 0xFF, 0x00);
 constexpr qreal kInactiveOpacity = 225.0 / 255.0;
 
-// A face by its preferred families: where the first is missing (it is a Windows font) the next one that
-// holds every Hungarian letter, ő and ű included, takes its place. The size is the character height.
-QFont face(const QStringList& families, QFont::StyleHint hint, int pixels) {
-    QFont font;
-    font.setFamilies(families);
-    font.setStyleHint(hint);
-    font.setPixelSize(pixels);
-    return font;
-}
-
-// The window font, used by the name field, and the text's font.
-QFont windowfont() {
-    return face({"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "DejaVu Sans", "Liberation Sans"},
-                QFont::SansSerif, 11);
-}
+// The text's font.
 QFont memofont() {
-    return face({"Sylfaen", "DejaVu Serif", "Liberation Serif", "Noto Serif", "Times New Roman"},
-                QFont::Serif, 15);
-}
-
-void paint(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget.palette();
-    palette.setColor(role, colour);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
+    return pinlet::windowface(
+        {"Sylfaen", "DejaVu Serif", "Liberation Serif", "Noto Serif", "Times New Roman"}, QFont::Serif, 15);
 }
 
 // The store keeps multi-line text with CR LF; the text field works with bare line feeds.
@@ -93,8 +74,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindow
     resize(374, 319);
     // Small enough for any use, large enough that the bars' pictures and the grip stay reachable.
     setMinimumSize(140, 80);
-    paint(*this, QPalette::Window, kBarColour);
-    setFont(windowfont());
+    pinlet::paintbackground(*this, QPalette::Window, kBarColour);
+    setFont(pinlet::windowfont());
     setWindowOpacity(1.0);
     buildcomponents();
 
@@ -126,7 +107,7 @@ void TForm1::buildcomponents() {
     Panel3 = new QWidget(this);
     Panel3->setObjectName("Panel3");
     Panel3->setFixedHeight(41);
-    paint(*Panel3, QPalette::Window, kBarColour);
+    pinlet::paintbackground(*Panel3, QPalette::Window, kBarColour);
     // Created first, so the pictures lie above it.
     WndActImage1 = new pinlet::TWndActImage(Panel3);
     WndActImage1->setObjectName("WndActImage1");
@@ -173,7 +154,7 @@ void TForm1::buildcomponents() {
     bottompanel = new QWidget(this);
     bottompanel->setObjectName("bottompanel");
     bottompanel->setFixedHeight(19);
-    paint(*bottompanel, QPalette::Window, kPaperColour);
+    pinlet::paintbackground(*bottompanel, QPalette::Window, kPaperColour);
     nev = new QLineEdit(bottompanel);
     nev->setObjectName("nev");
     nev->setFrame(false);
@@ -415,6 +396,7 @@ bool TForm1::event(QEvent* event) {
 
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    pinlet::keepofftaskbar(*this);
     FormShow();
 }
 

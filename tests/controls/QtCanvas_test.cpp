@@ -234,3 +234,15 @@ TEST(QtCanvas, LinesStopJustBeforeTheirEndPointInEveryDirection) {
     EXPECT_TRUE(black(5, 5));
     EXPECT_FALSE(black(6, 5));
 }
+
+// A painter resolves its font against the widget's: nothing of a window font (its style hint, spacing)
+// may leak into the face drawn, or runs are drawn wider than they were measured and overlap.
+TEST(QtCanvas, TheFontDrawnIsTheFontMeasuredWhateverTheWidgetsFont) {
+    QFont widgetfont;
+    widgetfont.setFamilies({"MS Sans Serif", "Tahoma"});
+    widgetfont.setStyleHint(QFont::Serif);
+    widgetfont.setWordSpacing(7);
+    widgetfont.setLetterSpacing(QFont::AbsoluteSpacing, 3);
+    const QFont canvasfont = QtCanvas::toQFont(testFont());
+    EXPECT_EQ(canvasfont.resolve(widgetfont), canvasfont);
+}

@@ -102,7 +102,7 @@ protected:
     fs::path dir;
 };
 
-const TCompressionLevel kAllLevels[] = {clNone, clFastest, clDefault, clMax};
+const TCompressionLevel kAllLevels[] = {TCompressionLevel::clNone, clFastest, clDefault, clMax};
 const TCompressionLevel kZlibLevels[] = {clFastest, clDefault, clMax};
 
 using RoundTrip = TempDir;
@@ -132,8 +132,8 @@ TEST_F(RoundTrip, EveryLevelGivesBackTheSameBytesThroughAFile) {
             EXPECT_EQ(item.FileSize(), static_cast<std::int32_t>(f.file.size())) << f.what;
             const fs::path out = dir / "out.bin";
             item.SaveToFile(out.string());
-            EXPECT_EQ(readFile(out), f.file) << f.what << ", level " << level;
-            if (level == clNone) {
+            EXPECT_EQ(readFile(out), f.file) << f.what << ", level " << static_cast<int>(level);
+            if (level == TCompressionLevel::clNone) {
                 EXPECT_EQ(item.Content(), f.file) << "clNone stores the bytes raw";
             }
         }
@@ -187,7 +187,7 @@ TEST(Compression, SwitchingRepacksWithoutChangingTheFile) {
     load(item, concat(file, Bytes(5000, 'a')));
     const Bytes before = saved(item);
 
-    item.SetCompression(clNone);
+    item.SetCompression(TCompressionLevel::clNone);
     EXPECT_EQ(saved(item), before);
     EXPECT_EQ(item.Size(), item.FileSize());
     EXPECT_EQ(item.Ratio(","), "100,00%");
@@ -203,7 +203,7 @@ TEST(Compression, AFailedRepackLeavesLevelAndContentAsTheyWere) {
     TEmbeddedStorage storage;
     const Bytes damaged = {0x78, 0x9C, 1, 2, 3};
     TStoredItem& item = itemWithContent(storage, damaged, clDefault);
-    EXPECT_NE(errorOf([&] { item.SetCompression(clNone); }), "");
+    EXPECT_NE(errorOf([&] { item.SetCompression(TCompressionLevel::clNone); }), "");
     EXPECT_EQ(item.Compression(), clDefault);
     EXPECT_EQ(item.Content(), damaged);
 }
@@ -223,12 +223,12 @@ TEST(LoadingState, OnlyLoadingTakesFileNameFileSizeAndARawLevel) {
     EXPECT_TRUE(storage.Loading());
     item.SetFileName("a.db");
     item.SetFileSize(99);
-    item.SetCompression(clNone);
+    item.SetCompression(TCompressionLevel::clNone);
     storage.EndLoading();
     EXPECT_FALSE(storage.Loading());
     EXPECT_EQ(item.FileName(), "a.db");
     EXPECT_EQ(item.FileSize(), 99);
-    EXPECT_EQ(item.Compression(), clNone);
+    EXPECT_EQ(item.Compression(), TCompressionLevel::clNone);
     EXPECT_EQ(item.Content(), packed) << "while loading the level is only recorded";
 }
 
@@ -531,7 +531,7 @@ TEST(Hooks, FireInOrderWithTheStreamConcerned) {
     load(item, {}); // an empty source fires nothing
     load(item, bytesOf("abc"));
     saved(item);
-    item.SetCompression(clNone); // repacking goes through save and load
+    item.SetCompression(TCompressionLevel::clNone); // repacking goes through save and load
     storage.StoredItems().Delete(0);
 
     const std::vector<std::string> expected = {

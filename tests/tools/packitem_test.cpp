@@ -102,7 +102,7 @@ Generated parse(const std::string& source) {
         g.name = m[1];
     if (std::regex_search(body, m, std::regex(R"re(data\.FileName = "([^"]*)";)re")))
         g.fileName = m[1];
-    if (std::regex_search(body, m, std::regex(R"re(data\.Compression = (\w+);)re")))
+    if (std::regex_search(body, m, std::regex(R"re(data\.Compression = TCompressionLevel::(\w+);)re")))
         g.level = m[1];
     if (std::regex_search(body, m, std::regex(R"re(data\.Tag = (-?\d+);)re")))
         g.tag = std::stoi(m[1]);
@@ -136,8 +136,10 @@ TEST_F(Packitem, OutputReadsBackForEveryLevelAndEveryKindOfFile) {
         {every, "every byte value"},
         {random, "larger than one inflate chunk"},
     };
-    const std::pair<const char*, TCompressionLevel> levels[] = {
-        {"clNone", clNone}, {"clFastest", clFastest}, {"clDefault", clDefault}, {"clMax", clMax}};
+    const std::pair<const char*, TCompressionLevel> levels[] = {{"clNone", TCompressionLevel::clNone},
+                                                                {"clFastest", clFastest},
+                                                                {"clDefault", clDefault},
+                                                                {"clMax", clMax}};
     for (const auto& f : files) {
         for (const auto& [levelName, level] : levels) {
             {

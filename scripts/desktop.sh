@@ -1,0 +1,117 @@
+# A virtual desktop for Pinlet: Xvfb with the icewm window manager, whose taskbar has a system tray.
+# Used by the end-to-end test and the start-up benchmark, and by hand (scripts/desktop).
+#
+#   source scripts/desktop.sh
+#   pinlet_desktop_start DIR [notray]
+#                              # logs go to DIR; exports DISPLAY; 1 when no X server can be started.
+#                              # notray: the taskbar has no notification area
+#   ...
+#   pinlet_desktop_stop        # ends what pinlet_desktop_start started
+
+PINLET_DESKTOP_WIDTH=1024
+PINLET_DESKTOP_HEIGHT=768
+
+# pinlet_wait_until BOUND_MS COMMAND...: runs the command every 50 ms until it succeeds; fails after BOUND_MS.
+pinlet_wait_until() {
+    local bound=$1
+    shift
+    local deadline=$(($(date +%s%3N) + bound))
+    until "$@" >/dev/null 2>&1; do
+        [ "$(date +%s%3N)" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+_pinlet_display_ready() {
+    [ -s "$1" ] && DISPLAY=":$(head -n1 "$1")" xdpyinfo
+}
+
+_pinlet_taskbar_ready() {
+    xwininfo -root -tree | grep -q "\"$1\""
+}
+
+pinlet_desktop_start() {
+    local dir=$1
+    local tray=SystemTray
+    PINLET_XVFB_PID=""
+    PINLET_ICEWM_PID=""
+    command -v Xvfb >/dev/null || {
+        echo "no Xvfb on this machine" >&2
+        return 1
+    }
+    # -displayfd: the server picks a free display number itself and writes it here.
+    local displayfile="$dir/display"
+    : >"$displayfile"
+    Xvfb -displayfd 3 -screen 0 "${PINLET_DESKTOP_WIDTH}x${PINLET_DESKTOP_HEIGHT}x24" -nolisten tcp \
+        3>"$displayfile" >"$dir/xvfb.log" 2>&1 &
+    PINLET_XVFB_PID=$!
+    if ! pinlet_wait_until 10000 _pinlet_display_ready "$displayfile"; then
+        echo "Xvfb did not start: $(tail -n 3 "$dir/xvfb.log" 2>/dev/null)" >&2
+        pinlet_desktop_stop
+        return 1
+    fi
+    export DISPLAY=":$(head -n1 "$displayfile")"
+    # icewm keeps its settings under HOME; a folder of its own keeps the user's out of the way.
+    mkdir -p "$dir/icewm-home"
+    : >"$dir/icewm-preferences"
+    if [ "${2:-}" = notray ]; then
+        echo "TaskBarEnableSystemTray=0" >"$dir/icewm-preferences"
+        tray=TaskBar
+    fi
+    HOME="$dir/icewm-home" icewm -c "$dir/icewm-preferences" >"$dir/icewm.log" 2>&1 &
+    PINLET_ICEWM_PID=$!
+    if ! pinlet_wait_until 10000 _pinlet_taskbar_ready "$tray"; then
+        echo "icewm did not bring up its system tray: $(tail -n 3 "$dir/icewm.log" 2>/dev/null)" >&2
+        pinlet_desktop_stop
+        return 2
+    fi
+}
+
+pinlet_desktop_stop() {
+    local pid
+    for pid in $PINLET_ICEWM_PID $PINLET_XVFB_PID; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
+    PINLET_ICEWM_PID=""
+    PINLET_XVFB_PID=""
+}
+
+# ---- the program's windows on the desktop (xdotool, xwininfo, ImageMagick)
+
+# The ids of the program's mapped top-level windows of the given size (WIDTHxHEIGHT), newest last.
+pinlet_windows_sized() {
+    local id
+    for id in $(xdotool search --onlyvisible --class pinlet 2>/dev/null); do
+        [ "$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry:/ {print $2}')" = "$1" ] && echo "$id"
+    done
+}
+
+# The position X,Y of a window's top-left corner on the screen.
+pinlet_window_position() {
+    xdotool getwindowgeometry "$1" | awk '/Position:/ {print $2}'
+}
+
+# pinlet_click_in WINDOW X Y [BUTTON]: a click at a point of the window's client area (left by default).
+pinlet_click_in() {
+    local position
+    position=$(pinlet_window_position "$1") || return 1
+    xdotool mousemove $((${position%,*} + $2)) $((${position#*,} + $3)) click "${4:-1}"
+}
+
+pinlet_mapped() {
+    xwininfo -id "$1" 2>/dev/null | grep -q "IsViewable"
+}
+
+pinlet_unmapped() {
+    ! pinlet_mapped "$1"
+}
+
+# The rows of the note list that hold links, as the y of each row's middle inside the list window: a link
+# is underlined in the list's link colour, so a row is where that colour runs unbroken along a line of
+# pixels (letters, smoothed at their edges, never do for long). Rows start below the 41-pixel top bar.
+pinlet_link_rows() {
+    import -window "$1" png:- 2>/dev/null |
+        convert png:- -fill black +opaque "#896C07" -fill white -opaque "#896C07" \
+            -morphology Erode rectangle:15x1 -scale "1x285!" -depth 8 txt:- |
+        awk -F'[,:() ]+' 'NR > 1 && $4 > 0 && $2 > 41 { if ($2 > last + 1) print $2 - 6; last = $2 }'
+}

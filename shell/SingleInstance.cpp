@@ -1,0 +1,111 @@
+#include "shell/SingleInstance.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QThread>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace pinlet {
+
+namespace {
+
+constexpr char kRequest[] = "show\n";
+constexpr char kAnswer[] = "ok\n";
+
+} // namespace
+
+QString instancekey(const std::string& databasepath) {
+    const QFileInfo file(QString::fromUtf8(databasepath.data(), qsizetype(databasepath.size())));
+    QString path = file.exists() ? file.canonicalFilePath() : file.absoluteFilePath();
+#ifdef Q_OS_WIN
+    path = path.toLower();
+#endif
+    // The home folder stands for the user: socket names are machine-wide on Windows, and /tmp is shared.
+    const QByteArray identity = (QDir::homePath() + QChar(u'\n') + path).toUtf8();
+    const QByteArray hash = QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex();
+    return QStringLiteral("pinlet-") + QString::fromLatin1(hash.left(24));
+}
+
+SingleInstance::SingleInstance(const QString& key, std::chrono::milliseconds patience, QObject* parent)
+    : QObject(parent), key_(key), patience_(patience) {
+    connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::serve);
+}
+
+SingleInstance::~SingleInstance() = default;
+
+SingleInstance::Role SingleInstance::claim() {
+    lock_ = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(key_ + QStringLiteral(".lock")));
+    // Only a dead owner makes a lock stale, never its age: a live instance holds it for days.
+    lock_->setStaleLockTime(0);
+    const QDeadlineTimer deadline(patience_);
+    for (;;) {
+        if (lock_->tryLock(0)) {
+            QLocalServer::removeServer(key_);
+            server_.setSocketOptions(QLocalServer::UserAccessOption);
+            if (!server_.listen(key_))
+                qWarning("pinlet: later starts cannot reach this one: %s", qPrintable(server_.errorString()));
+            return Role::First;
+        }
+        if (lock_->error() != QLockFile::LockFailedError) {
+            qWarning("pinlet: cannot lock %s; running without the one-instance guard",
+                     qPrintable(lock_->fileName()));
+            return Role::First;
+        }
+        // The owner may still be starting (locked, not yet listening) or may have just ended: ask again,
+        // and try the lock again, until the patience runs out.
+        if (askowner())
+            return Role::Second;
+        if (deadline.hasExpired())
+            return Role::Unreachable;
+        QThread::msleep(100);
+    }
+}
+
+bool SingleInstance::askowner() {
+#ifdef Q_OS_WIN
+    // The owner may only take the foreground if this process, which the user just started, allows it.
+    AllowSetForegroundWindow(ASFW_ANY);
+#endif
+    QLocalSocket socket;
+    socket.connectToServer(key_);
+    if (!socket.waitForConnected(1000))
+        return false;
+    socket.write(kRequest);
+    if (!socket.waitForBytesWritten(1000))
+        return false;
+    const QDeadlineTimer answered(std::min(patience_, std::chrono::milliseconds(5000)));
+    while (!socket.canReadLine()) {
+        if (answered.hasExpired() || !socket.waitForReadyRead(int(answered.remainingTime())))
+            return false;
+    }
+    return socket.readLine() == kAnswer;
+}
+
+void SingleInstance::serve() {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine()) {
+                // A peer that sends no line end is not one of ours; do not buffer it without bound.
+                if (socket->bytesAvailable() > 64)
+                    socket->abort();
+                return;
+            }
+            const bool request = socket->readLine() == kRequest;
+            if (request)
+                socket->write(kAnswer);
+            socket->disconnectFromServer();
+            if (request)
+                emit activationRequested();
+        });
+    }
+}
+
+} // namespace pinlet

@@ -1,0 +1,62 @@
+#pragma once
+// One running program per user and database.
+//
+// Two instances over one database would each keep their own note windows, and the later save would
+// silently overwrite the earlier. So the first start owns a lock file and a local socket, both named after
+// the user and the database file; a later start finds the lock taken, asks the owner through the socket
+// to bring up its list window, and ends.
+//
+// The lock decides who owns the database, the socket only carries the request. A lock file survives a
+// crash, but QLockFile recognises a lock whose process is gone and takes it over, so a crashed instance
+// never blocks a start; and since only the lock's owner (re)creates the socket, a socket file a crash left
+// behind is simply replaced, with no race between two starts over who removes it.
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace pinlet {
+
+// The name under which the instances of one user over one database file meet: the same for every
+// spelling of the same file (relative, through links, in any letter case on Windows).
+QString instancekey(const std::string& databasepath);
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    enum class Role {
+        First,       // this process is the instance; it serves later starts from now on
+        Second,      // another instance runs and has been asked to show itself
+        Unreachable, // another instance holds the database but did not answer within the patience
+    };
+
+    explicit SingleInstance(const QString& key,
+                            std::chrono::milliseconds patience = std::chrono::milliseconds(10000),
+                            QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Becomes the instance or asks the running one to show itself. Blocks at most about the patience.
+    // Where no lock can be made at all (an unwritable temporary folder), the program runs unguarded
+    // rather than not at all: First.
+    Role claim();
+
+signals:
+    // A later start asked this instance to bring up its list window.
+    void activationRequested();
+
+private:
+    bool askowner();
+    void serve();
+
+    QString key_;
+    std::chrono::milliseconds patience_;
+    std::unique_ptr<QLockFile> lock_;
+    QLocalServer server_;
+};
+
+} // namespace pinlet

@@ -1,0 +1,349 @@
+// The note list window over a store in a folder of its own, with a recording notification area.
+
+#include "store/storefixture.h"
+
+#include "controls/MiniHtmlLabel.h"
+#include "controls/MiniHtmlPopup.h"
+#include "controls/MiniHtmlStaticText.h"
+#include "shell/dialogs.h"
+#include "windows/ProgramActivation.h"
+#include "windows/mainform_unit.h"
+#include "windows/rootform_unit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+// The notification area: whether it takes the icon, switchable while the window lives.
+class RecordingShell : public pinlet::TrayShell {
+public:
+    explicit RecordingShell(std::shared_ptr<bool> available) : available_(std::move(available)) {}
+    bool add(const QIcon&, const QString&) override { return *available_; }
+    void modify(const QIcon&, const QString&) override {}
+    void remove() override {}
+
+private:
+    std::shared_ptr<bool> available_;
+};
+
+std::string link(int id, const std::string& name) {
+    return "<a href=\"" + std::to_string(id) + "\">" + name + "</a><br>";
+}
+
+} // namespace
+
+class ListWindowTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        zkpldm = store.get();
+        form = std::make_unique<TForm2>(std::make_unique<RecordingShell>(tray));
+        form->FormCreate();
+    }
+
+    void TearDown() override {
+        const std::vector<TForm1*> windows = store->openforms;
+        for (TForm1* window : windows)
+            delete window;
+        form.reset();
+        zkpldm = nullptr;
+    }
+
+    std::string list() { return form->findChild<TMiniHtmlLabel*>("MiniHtmlLabel1")->HTMLText(); }
+    void click(const std::string& anchor) { form->MiniHtmlLabel1AnchorClick(nullptr, anchor); }
+    TForm1* window(std::int32_t id) {
+        for (TForm1* open : store->openforms)
+            if (open->id() == id)
+                return open;
+        return nullptr;
+    }
+    std::string deletedmark(std::int32_t id) {
+        return query("SELECT torolve FROM jegyzetek WHERE id=" + std::to_string(id));
+    }
+    void runsql(const std::string& statement) {
+        sqlite3* handle = nullptr;
+        ASSERT_EQ(sqlite3_open(dbpath.c_str(), &handle), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(handle, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << statement;
+        sqlite3_close(handle);
+    }
+
+    std::shared_ptr<bool> tray = std::make_shared<bool>(true);
+    std::unique_ptr<TForm2> form;
+};
+
+TEST_F(ListWindowTest, ListsTheLiveNotesAsLinksInCreationOrder) {
+    EXPECT_EQ(list(), "");
+    const std::int32_t a = store->savejegyzet(-1, {"Bevásárlás", "tej"});
+    const std::int32_t b = store->savejegyzet(-1, {"", "névtelen"});
+    const std::int32_t c = store->savejegyzet(-1, {"<b>fontos</b>", "x"});
+    const std::int32_t d = store->savejegyzet(-1, {"törölt", "x"});
+    const std::int32_t e = store->savejegyzet(-1, {"jelöletlen", "x"});
+    store->deletejegyzet(d);
+    runsql("UPDATE jegyzetek SET torolve=NULL WHERE id=" + std::to_string(e));
+    // A row that another tool wrote with an id past 32 bits: its link would open note 1.
+    runsql("INSERT INTO jegyzetek (id, nev, torolve) VALUES (4294967297, 'túl nagy', 0)");
+
+    form->showitems();
+    EXPECT_EQ(store->changed, 0);
+    const std::string live = link(a, "Bevásárlás") + link(b, std::to_string(b) + ". jegyzet") +
+                             link(c, "<b>fontos</b>") + link(e, "jelöletlen");
+    EXPECT_EQ(list(), live);
+
+    form->btn_removeClick();
+    EXPECT_EQ(form->mode, "remove");
+    EXPECT_EQ(list(), TForm2::kRemoveHeader.toStdString() + live);
+    // The delete mode outlives hiding the window; "mégsem" ends it.
+    form->Image2Click();
+    click("cancel");
+    EXPECT_EQ(form->mode, "");
+    EXPECT_EQ(list(), live);
+}
+
+TEST_F(ListWindowTest, ANameOpensOneWindowPerNoteAtItsSavedPlace) {
+    const std::int32_t id = store->savejegyzet(-1, {"Első", "szöveg"});
+    store->setsetup("j_" + std::to_string(id) + "_top", "120");
+    store->setsetup("j_" + std::to_string(id) + "_left", "90");
+    store->setsetup("j_" + std::to_string(id) + "_width", "300");
+    store->setsetup("j_" + std::to_string(id) + "_height", "200");
+    store->closedb();
+
+    click(std::to_string(id));
+    ASSERT_EQ(store->openforms.size(), 1u);
+    TForm1* opened = window(id);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_TRUE(opened->isVisible());
+    EXPECT_EQ(opened->frameGeometry(), QRect(90, 120, 300, 200));
+    EXPECT_FALSE(store->db.connected());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opened->loaded(); }, 5000));
+
+    opened->hide();
+    click(std::to_string(id));
+    EXPECT_EQ(store->openforms.size(), 1u) << "a second window for the same note";
+    EXPECT_TRUE(opened->isVisible());
+
+    // Not a number (a name can hold a link of its own): note 0, which holds nothing.
+    click("nem szám");
+    ASSERT_NE(window(0), nullptr);
+    EXPECT_EQ(store->openforms.size(), 2u);
+}
+
+TEST_F(ListWindowTest, DeletingAsksAndOnlyYesMarksTheNote) {
+    const std::int32_t id = store->savejegyzet(-1, {"Első", "szöveg"});
+    form->btn_removeClick();
+    {
+        pinlet::DialogScript script;
+        script.setNextAnswer(7);
+        click(std::to_string(id));
+        ASSERT_EQ(script.shown().size(), 1u);
+        EXPECT_EQ(script.shown()[0].text, "Valóban törölni szeretné?");
+    }
+    EXPECT_EQ(form->mode, "remove");
+    EXPECT_EQ(deletedmark(id), "0");
+
+    pinlet::DialogScript script;
+    script.setNextAnswer(6);
+    store->changed = 0;
+    click(std::to_string(id));
+    EXPECT_EQ(form->mode, "");
+    EXPECT_EQ(deletedmark(id), "1");
+    // The timer rebuilds the list, without the header, within about a second.
+    EXPECT_EQ(store->changed, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list().empty(); }, 3000)) << list();
+}
+
+TEST_F(ListWindowTest, ANewNoteOpensInItsWindowAndTheListFollows) {
+    form->show();
+    form->btn_newClick();
+    EXPECT_FALSE(form->isVisible());
+    ASSERT_EQ(store->openforms.size(), 1u);
+    TForm1* opened = store->openforms.front();
+    EXPECT_EQ(query("SELECT nev || '|' || jegyzet FROM jegyzetek WHERE id=" + std::to_string(opened->id())),
+              "Új jegyzet|Ez egy új jegyzet");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list() == link(opened->id(), "Új jegyzet"); }, 3000)) << list();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opened->loaded(); }, 5000));
+    EXPECT_EQ(opened->findChild<QLineEdit*>("nev")->text(), "Új jegyzet");
+
+    form->trayiconClick(nullptr, pinlet::mbLeft, {}, 0, 0);
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(ListWindowTest, TheTrayMenuListsTheOpenNotesThenTheCommands) {
+    const std::int32_t a = store->savejegyzet(-1, {"Tej & kenyér", "x"});
+    const std::int32_t b = store->savejegyzet(-1, {"", "x"});
+    click(std::to_string(a));
+    click(std::to_string(b));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window(a)->loaded() && window(b)->loaded(); }, 5000));
+
+    form->PopupMenu1Popup();
+    QStringList captions;
+    for (const QAction* item : form->PopupMenu1().actions())
+        captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    EXPECT_EQ(captions,
+              QStringList({"Tej && kenyér", "", "Törölt jegyzetek", "Tömörítés", "-", "Pinlet bezárása"}));
+
+    window(a)->hide();
+    form->PopupMenu1Popup(); // rebuilt, not appended
+    ASSERT_EQ(form->PopupMenu1().actions().size(), 6);
+    form->PopupMenu1().actions()[0]->trigger();
+    EXPECT_TRUE(window(a)->isVisible());
+}
+
+TEST_F(ListWindowTest, ADeletedNoteComesBackFromTheRestoreListWithItsWindowOpen) {
+    const std::int32_t kept = store->savejegyzet(-1, {"marad", "x"});
+    const std::int32_t id = store->savejegyzet(-1, {"Vissza", "szöveg\r\nmásodik sor"});
+    click(std::to_string(id));
+    TForm1* open = window(id);
+    ASSERT_NE(open, nullptr);
+    const std::string row = query(
+        "SELECT nev || '|' || jegyzet || '|' || modositva FROM jegyzetek WHERE id=" + std::to_string(id));
+
+    form->btn_removeClick();
+    {
+        pinlet::DialogScript script;
+        script.setNextAnswer(6);
+        click(std::to_string(id));
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list() == link(kept, "marad"); }, 3000)) << list();
+
+    const std::string header = TForm2::kRestoreHeader.toStdString() + "<br>";
+    form->Trltjegyzetek1Click();
+    EXPECT_EQ(form->mode, "restore");
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(list(), header + link(id, "Vissza")) << "only the deleted notes";
+
+    store->changed = 0;
+    click(std::to_string(id));
+    EXPECT_EQ(form->mode, "");
+    EXPECT_EQ(store->changed, 0) << "the list was rebuilt at once";
+    EXPECT_EQ(list(), link(kept, "marad") + link(id, "Vissza"));
+    EXPECT_EQ(deletedmark(id), "0");
+    EXPECT_EQ(query("SELECT nev || '|' || jegyzet || '|' || modositva FROM jegyzetek WHERE id=" +
+                    std::to_string(id)),
+              row);
+    EXPECT_EQ(window(id), open) << "the window stayed open through delete and restore";
+    EXPECT_TRUE(open->isVisible());
+
+    // Nothing deleted: the header and a line that says so; "mégsem" goes back.
+    form->Trltjegyzetek1Click();
+    EXPECT_EQ(list(), header + "Nincs törölt jegyzet.");
+    click("cancel");
+    EXPECT_EQ(form->mode, "");
+    EXPECT_EQ(list(), link(kept, "marad") + link(id, "Vissza"));
+
+    // A compaction after the restore keeps the note.
+    form->MiniHtmlPopup1().setWorkAreaSource([] { return QRect(0, 0, 800, 600); });
+    pinlet::DialogScript script;
+    script.setNextAnswer(6);
+    form->mrts1Click();
+    EXPECT_EQ(store->getjegyzet(id).jegyzet, "szöveg\r\nmásodik sor");
+}
+
+TEST_F(ListWindowTest, CompactionAsksWithTheCountAndRemovesTheDeletedNotes) {
+    const std::int32_t kept = store->savejegyzet(-1, {"marad", "x"});
+    const std::int32_t gone = store->savejegyzet(-1, {"megy", "x"});
+    store->deletejegyzet(gone);
+    {
+        pinlet::DialogScript script;
+        script.setNextAnswer(2);
+        form->mrts1Click();
+        ASSERT_EQ(script.shown().size(), 1u);
+        EXPECT_NE(script.shown()[0].text.find("(1 db)"), std::string::npos) << script.shown()[0].text;
+    }
+    EXPECT_EQ(query("SELECT count(*) FROM jegyzetek"), "2");
+
+    form->MiniHtmlPopup1().setWorkAreaSource([] { return QRect(0, 0, 800, 600); });
+    pinlet::DialogScript script;
+    script.setNextAnswer(6);
+    form->mrts1Click();
+    EXPECT_EQ(query("SELECT group_concat(id) FROM jegyzetek"), std::to_string(kept));
+    EXPECT_EQ(form->MiniHtmlPopup1().Text(), QStringList{"Tömörítés kész."});
+    EXPECT_TRUE(form->findChild<QTimer*>("Timer1")->isActive());
+}
+
+TEST_F(ListWindowTest, TheBannerMovesOnOnlyWhileTheWindowShows) {
+    auto* banner = form->findChild<TMiniHtmlStaticText*>("banner");
+    ASSERT_EQ(store->banners.size(), 2u);
+    EXPECT_EQ(banner->HTMLText(), store->banners[0]);
+    form->Timer2Timer();
+    EXPECT_EQ(banner->HTMLText(), store->banners[0]) << "moved while hidden";
+    form->show();
+    form->Timer2Timer();
+    EXPECT_EQ(banner->HTMLText(), store->banners[1]);
+    form->Timer2Timer();
+    EXPECT_EQ(banner->HTMLText(), store->banners[0]);
+}
+
+TEST_F(ListWindowTest, WithoutATrayTheWindowStaysReachableUntilOneAppears) {
+    *tray = false;
+    auto lonely = std::make_unique<TForm2>(std::make_unique<RecordingShell>(tray));
+    lonely->FormCreate();
+    lonely->show();
+    EXPECT_FALSE(lonely->traymode());
+    EXPECT_FALSE(lonely->windowFlags().testFlag(Qt::Tool)) << "no taskbar entry";
+    lonely->Image2Click();
+    EXPECT_TRUE(lonely->isMinimized());
+    EXPECT_TRUE(lonely->isVisible()) << "hidden with no way back";
+    lonely->bringup();
+    EXPECT_FALSE(lonely->isMinimized());
+
+    // The bar's right click offers the tray menu's commands.
+    QWidget* bar = lonely->findChild<QWidget*>("WndActImage1");
+    QTest::mousePress(bar, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lonely->PopupMenu1().isVisible(); }, 3000));
+    EXPECT_EQ(lonely->PopupMenu1().actions().last()->text(), "Pinlet bezárása");
+    lonely->PopupMenu1().hide();
+
+    *tray = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lonely->traymode(); }, TForm2::kTrayRetryMs * 3));
+    EXPECT_TRUE(lonely->windowFlags().testFlag(Qt::Tool));
+    EXPECT_TRUE(lonely->isVisible());
+}
+
+// Closing the failure box activates the list again: the same failure must not come back without end.
+TEST_F(ListWindowTest, AFailingRebuildAtActivationIsShownOnceUntilOneSucceeds) {
+    const auto activate = [&] {
+        QEvent activation(pinlet::ProgramActivation::activateEvent());
+        QApplication::sendEvent(form.get(), &activation);
+    };
+    pinlet::DialogScript script;
+    std::filesystem::rename(dbpath, dbpath + ".away");
+    activate();
+    activate();
+    ASSERT_EQ(script.shown().size(), 1u);
+    EXPECT_EQ(script.shown()[0].kind, pinlet::DialogKind::Failure);
+    std::filesystem::rename(dbpath + ".away", dbpath);
+    store->savejegyzet(-1, {"újra", "x"});
+    activate();
+    EXPECT_EQ(list(), link(1, "újra"));
+    std::filesystem::rename(dbpath, dbpath + ".away");
+    activate();
+    EXPECT_EQ(script.shown().size(), 2u) << "a failure after a success is shown again";
+    std::filesystem::rename(dbpath + ".away", dbpath);
+}
+
+TEST(ListWindowPlace, BottomRightInsideTheWorkAreaWhereverTheTaskbarIs) {
+    const QSize size(612, 285);
+    struct {
+        QRect workArea;
+        QPoint expected;
+    } const cases[] = {
+        {{0, 0, 1024, 738}, {408, 449}},      // a 30-pixel taskbar at the bottom
+        {{60, 0, 964, 768}, {408, 479}},      // at the left: the height is not the taskbar's
+        {{0, 0, 964, 768}, {348, 479}},       // at the right
+        {{0, 30, 1024, 738}, {408, 479}},     // at the top
+        {{1024, 0, 1280, 1024}, {1688, 735}}, // a primary screen right of another
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(listwindowposition(c.workArea, size), c.expected)
+            << c.workArea.x() << "," << c.workArea.y();
+}

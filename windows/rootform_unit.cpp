@@ -1,0 +1,519 @@
+#include "windows/rootform_unit.h"
+
+#include "assets/Artwork.h"
+#include "controls/MiniHtmlLabel.h"
+#include "controls/MiniHtmlPopup.h"
+#include "controls/MiniHtmlStaticText.h"
+#include "shell/PinletApplication.h"
+#include "shell/helpers.h"
+#include "store/zkpldm_unit.h"
+#include "windows/ProgramActivation.h"
+#include "windows/TImage.h"
+#include "windows/TaskbarSkip.h"
+#include "windows/WindowLook.h"
+#include "windows/WndActImg.h"
+#include "windows/mainform_unit.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
+
+using pinlet::Artwork;
+using pinlet::artworkpixmap;
+
+namespace {
+
+const QColor kBarColour(0xDE, 0xDE, 0x73);
+const QColor kListColour(0xFF, 0xFF, 0x80);
+constexpr int kBarHeight = 41;
+constexpr int kListBorder = 8;
+constexpr int kBannerHeight = 20;
+constexpr int kHandleWidth = 2;
+
+const char kRemoveMode[] = "remove";
+const char kRestoreMode[] = "restore";
+
+void paint(QWidget& widget, const QColor& colour) {
+    pinlet::paintbackground(widget, QPalette::Window, colour);
+}
+
+// A face by its classic name, or a look-alike with every Hungarian letter.
+QFont sansface(const QString& family, int pixels, bool bold = false) {
+    return pinlet::windowface({family, "Liberation Sans", "DejaVu Sans"}, QFont::SansSerif, pixels, bold);
+}
+
+std::int32_t low32(std::int64_t value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
+}
+
+// A move or resize handle: it hands the window to the system's own loop, redrawing the contents meanwhile.
+pinlet::TWndActImage* handle(QWidget* parent, const char* name, pinlet::TClickTargets target,
+                             Qt::CursorShape cursor) {
+    auto* image = new pinlet::TWndActImage(parent);
+    image->setObjectName(QString::fromLatin1(name));
+    image->setClickTarget(target);
+    image->setShowWndContent(true);
+    image->setCursor(cursor);
+    return image;
+}
+
+QString nametext(TForm1& window) {
+    const QLineEdit* name = window.findChild<QLineEdit*>(QStringLiteral("nev"));
+    return name ? name->text() : QString();
+}
+
+} // namespace
+
+QPoint listwindowposition(const QRect& workArea, const QSize& size) {
+    return {workArea.x() + workArea.width() - size.width() - 4,
+            workArea.y() + workArea.height() - size.height() - 4};
+}
+
+TForm2::TForm2(std::unique_ptr<pinlet::TrayShell> trayshell)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QString::fromUtf8(pinlet::kApplicationTitle));
+    resize(612, 285);
+    // The handles can shrink it; the bar's pictures, a row of the list and the banner stay usable.
+    setMinimumSize(150, kBarHeight + 2 * kListBorder + 20 + kBannerHeight + kHandleWidth);
+    paint(*this, kBarColour);
+    setFont(pinlet::windowfont());
+    buildcomponents();
+    pinlet::ProgramActivation::install();
+
+    trayicon_ = trayshell ? new pinlet::TTrayIcon(this, std::move(trayshell)) : new pinlet::TTrayIcon(this);
+    trayicon_->setObjectName(QStringLiteral("trayicon"));
+    trayicon_->setHint(QString::fromUtf8(pinlet::kApplicationTitle));
+    trayicon_->setIcon(pinlet::programicon());
+    trayicon_->setPopupMenu(PopupMenu1_);
+    trayicon_->OnClick = [this](QObject* sender, pinlet::TMouseButton button, pinlet::TShiftState shift,
+                                int x, int y) { trayiconClick(sender, button, shift, x, y); };
+    trayicon_->Loaded();
+
+    trayretry_.setInterval(kTrayRetryMs);
+    connect(&trayretry_, &QTimer::timeout, this, [this] { checktray(); });
+    settraymode(trayicon_->Registered());
+}
+
+// The note windows belong to the application, not to this window; start-up destroys them first.
+TForm2::~TForm2() = default;
+
+void TForm2::buildcomponents() {
+    Panel3 = new QWidget(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    paint(*Panel3, kBarColour);
+    // Created first, so the pictures lie above it.
+    WndActImage1 = handle(Panel3, "WndActImage1", pinlet::atCaption, Qt::SizeAllCursor);
+    WndActImage1->setAlignment(Qt::AlignCenter);
+    WndActImage1->installEventFilter(this);
+
+    btn_new = new pinlet::TImage(Panel3);
+    btn_new->setObjectName(QStringLiteral("btn_new"));
+    btn_new->setGeometry(9, 5, 30, 30);
+    btn_new->OnClick = [this] { pinlet::runhandler([this] { btn_newClick(); }); };
+
+    btn_remove = new pinlet::TImage(Panel3);
+    btn_remove->setObjectName(QStringLiteral("btn_remove"));
+    btn_remove->setGeometry(73, 4, 30, 30);
+    btn_remove->OnClick = [this] { pinlet::runhandler([this] { btn_removeClick(); }); };
+
+    Image2 = new pinlet::TImage(Panel3);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setGeometry(0, 6, 23, 28);
+    Image2->OnClick = [this] { pinlet::runhandler([this] { Image2Click(); }); };
+    Panel3->installEventFilter(this);
+
+    Panel2 = new QWidget(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    paint(*Panel2, kListColour);
+    MiniHtmlLabel1 = new TMiniHtmlLabel(Panel2);
+    MiniHtmlLabel1->setObjectName(QStringLiteral("MiniHtmlLabel1"));
+    MiniHtmlLabel1->setFont(sansface(QStringLiteral("Arial"), 16));
+    MiniHtmlLabel1->setColor(ColorFromRgb(0xFF, 0xFF, 0x80));
+    MiniHtmlLabel1->setURLColor(ColorFromRgb(0x89, 0x6C, 0x07));
+    MiniHtmlLabel1->setShadowColor(ColorFromRgb(0xFF, 0xFF, 0xFF));
+    MiniHtmlLabel1->setShadowOffset(1);
+    MiniHtmlLabel1->setVAlignment(TVAlignment::tvaTop);
+    MiniHtmlLabel1->setAnchorHint(false);
+    MiniHtmlLabel1->setHover(false);
+    MiniHtmlLabel1->setAutoSizing(false);
+    MiniHtmlLabel1->setEllipsis(false);
+    // A list longer than the label scrolls, or the notes past its last row could not be opened.
+    MiniHtmlLabel1->setScrolling(true);
+    MiniHtmlLabel1->setOnAnchorClick(
+        [this](QObject* sender, const std::string& anchor) { MiniHtmlLabel1AnchorClick(sender, anchor); });
+
+    WndActImage3 = handle(this, "WndActImage3", pinlet::atBorderRight, Qt::SizeHorCursor);
+
+    banner = new TMiniHtmlStaticText(this);
+    banner->setObjectName(QStringLiteral("banner"));
+    banner->setFont(sansface(QStringLiteral("Arial"), 13, true));
+    banner->setColor(ColorFromRgb(0xEE, 0xEE, 0xB5));
+    banner->setHover(true);
+    banner->setHoverFontColor(ColorFromRgb(0x00, 0x00, 0xFF));
+    banner->setShadowColor(ColorFromRgb(0xFF, 0xFF, 0x80));
+    banner->setShadowOffset(1);
+    banner->setURLColor(ColorFromRgb(0x37, 0x26, 0x8A));
+    banner->setVAlignment(TVAlignment::tvaCenter);
+    banner->setCursor(Qt::PointingHandCursor);
+    banner->setProperty("Tag", 0);
+    if (zkpldm && !zkpldm->banners.empty())
+        banner->setHTMLText(zkpldm->banners.front());
+
+    WndActImage2 = handle(this, "WndActImage2", pinlet::atBorderBottom, Qt::SizeVerCursor);
+
+    PopupMenu1_ = new QMenu(this);
+    PopupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
+    connect(PopupMenu1_, &QMenu::aboutToShow, this,
+            [this] { pinlet::runhandler([this] { PopupMenu1Popup(); }); });
+
+    MiniHtmlPopup1_ = new TMiniHtmlPopup(this);
+    MiniHtmlPopup1_->setObjectName(QStringLiteral("MiniHtmlPopup1"));
+    MiniHtmlPopup1_->setAlwaysOnTop(false);
+    MiniHtmlPopup1_->setAutoHide(true);
+    MiniHtmlPopup1_->setAutoSize(true);
+    MiniHtmlPopup1_->setAutoSizeType(asdBoth);
+    MiniHtmlPopup1_->setBorderSize(0);
+    MiniHtmlPopup1_->setColor(ColorFromRgb(0xFF, 0xFF, 0x80));
+    CanvasFont popupfont;
+    popupfont.Face = "Arial";
+    popupfont.PixelHeight = 12;
+    popupfont.Color = SystemColor(kSystemWindowText);
+    MiniHtmlPopup1_->setFont(popupfont);
+    MiniHtmlPopup1_->setHover(false);
+    MiniHtmlPopup1_->setMarginX(5);
+    MiniHtmlPopup1_->setMarginY(5);
+    MiniHtmlPopup1_->setRollUpSpace(0);
+    MiniHtmlPopup1_->setShadeEnable(true);
+    MiniHtmlPopup1_->setShadeStartColor(ColorFromRgb(0xFF, 0xFF, 0xC4));
+    MiniHtmlPopup1_->setShadeEndColor(ColorFromRgb(0xFF, 0xFF, 0x80));
+    MiniHtmlPopup1_->setShadeSteps(40);
+    MiniHtmlPopup1_->setShadeDirection(sdVertical);
+    MiniHtmlPopup1_->setPopupWidth(250);
+    MiniHtmlPopup1_->setPopupHeight(200);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { pinlet::runhandler([this] { Timer1Timer(); }); });
+    Timer1->start();
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(50000);
+    connect(Timer2, &QTimer::timeout, this, [this] { pinlet::runhandler([this] { Timer2Timer(); }); });
+    Timer2->start();
+
+    refreshpictures();
+    layoutcomponents();
+}
+
+// From top to bottom: the bar, the list with the right-edge handle beside it, the banner, the bottom handle.
+void TForm2::layoutcomponents() {
+    const int w = width();
+    const int h = height();
+    const int middle = std::max(0, h - kBarHeight - kBannerHeight - kHandleWidth);
+    Panel3->setGeometry(0, 0, w, kBarHeight);
+    Panel2->setGeometry(0, kBarHeight, std::max(0, w - kHandleWidth), middle);
+    MiniHtmlLabel1->setGeometry(kListBorder, kListBorder, std::max(0, Panel2->width() - 2 * kListBorder),
+                                std::max(0, middle - 2 * kListBorder));
+    WndActImage3->setGeometry(w - kHandleWidth, kBarHeight, kHandleWidth, middle);
+    banner->setGeometry(0, h - kHandleWidth - kBannerHeight, w, kBannerHeight);
+    WndActImage2->setGeometry(0, h - kHandleWidth, w, kHandleWidth);
+}
+
+// Drawn for the screen the window is on, so they stay sharp at any scaling.
+void TForm2::refreshpictures() {
+    const qreal ratio = devicePixelRatioF();
+    WndActImage1->setPixmap(artworkpixmap(Artwork::PinLeaning, ratio));
+    btn_new->setPixmap(artworkpixmap(Artwork::NewNote, ratio));
+    btn_remove->setPixmap(artworkpixmap(Artwork::WasteBin, ratio));
+    Image2->setPixmap(artworkpixmap(Artwork::Cross, ratio));
+}
+
+// Placed before the list is read, so a store that fails leaves the window in its corner all the same.
+void TForm2::FormCreate() {
+    mode.clear();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(listwindowposition(screen->availableGeometry(), frameGeometry().size()));
+    showitems();
+}
+
+// The program has no application window of its own to hide: its windows keep off the taskbar themselves.
+void TForm2::FormShow() {}
+
+// The failure box of a rebuild that fails hands the focus back to this window when it closes, which
+// activates the window again: the same failure would come back without end. It is shown once, until a
+// rebuild succeeds again.
+void TForm2::FormActivate() {
+    try {
+        showitems();
+        activationfailure_.clear();
+    } catch (const std::exception& failure) {
+        if (failure.what() == activationfailure_)
+            return;
+        activationfailure_ = failure.what();
+        throw;
+    }
+}
+
+void TForm2::showitems() {
+    zkpldm->changed = 0;
+    const bool restoring = mode == kRestoreMode;
+    std::string text;
+    if (mode == kRemoveMode)
+        text = kRemoveHeader.toStdString();
+    else if (restoring)
+        text = kRestoreHeader.toStdString() + "<br>";
+    const std::vector<Tlistednote> notes = zkpldm->listjegyzetek(restoring);
+    for (const Tlistednote& note : notes) {
+        const std::string id = std::to_string(note.id);
+        // The name goes in as it was typed: markup in it takes effect.
+        const std::string name = note.nev.empty() ? id + ". jegyzet" : note.nev;
+        if (!text.empty())
+            text += "\r\n";
+        text += "<a href=\"" + id + "\">" + name + "</a><br>";
+    }
+    if (restoring && notes.empty())
+        text += "\r\n" + kNoDeleted.toStdString();
+    MiniHtmlLabel1->setHTMLText(text);
+}
+
+void TForm2::MiniHtmlLabel1AnchorClick(QObject*, const std::string& anchor) {
+    if (!mode.empty() && anchor == "cancel") {
+        mode.clear();
+        showitems();
+    } else if (mode.empty()) {
+        openjegyzet(low32(strtoint64(anchor)));
+    } else if (mode == kRemoveMode) {
+        if (confirmdlg(kConfirmDelete.toStdString()) != 6)
+            return;
+        mode.clear();
+        // The list follows within a second: the delete sets the change flag.
+        zkpldm->deletejegyzet(low32(strtoint64(anchor)));
+    } else if (mode == kRestoreMode) {
+        mode.clear();
+        zkpldm->restorejegyzet(low32(strtoint64(anchor)));
+        // At once: a second press on the old list would open a note that is not back in it.
+        showitems();
+    }
+}
+
+void TForm2::openjegyzet(std::int32_t id) {
+    TForm1* window = nullptr;
+    for (TForm1* open : zkpldm->openforms)
+        if (open->id() == id)
+            window = open;
+
+    // The saved place is read first, so a new window opens where it was left instead of jumping there.
+    const std::string prefix = "j_" + std::to_string(id) + "_";
+    QRect saved;
+    const bool placed = !zkpldm->getsetup(prefix + "top").empty();
+    if (placed) {
+        saved.setTop(low32(strtoint64(zkpldm->getsetup(prefix + "top"))));
+        saved.setLeft(low32(strtoint64(zkpldm->getsetup(prefix + "left"))));
+        saved.setWidth(low32(strtoint64(zkpldm->getsetup(prefix + "width"))));
+        saved.setHeight(low32(strtoint64(zkpldm->getsetup(prefix + "height"))));
+    }
+    zkpldm->closedb();
+
+    if (!window) {
+        window = new TForm1();
+        window->setLoaded(false);
+        window->setId(id);
+        window->setShowNotice([popup = QPointer<TMiniHtmlPopup>(MiniHtmlPopup1_)](const QString& notice) {
+            if (!popup)
+                return;
+            popup->setText(notice);
+            popup->RollUp();
+        });
+        zkpldm->openforms.push_back(window);
+    }
+    if (placed)
+        window->setGeometry(saved);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void TForm2::btn_newClick() {
+    const std::int32_t id = zkpldm->savejegyzet(-1, Tjegyzet{"Új jegyzet", "Ez egy új jegyzet"});
+    openjegyzet(id);
+    Image2Click();
+}
+
+void TForm2::btn_removeClick() {
+    mode = kRemoveMode;
+    showitems();
+}
+
+// Without a tray the window would be lost once hidden: it goes to the taskbar instead.
+void TForm2::Image2Click() {
+    if (traymode_)
+        hide();
+    else
+        showMinimized();
+}
+
+void TForm2::Panel3Resize() {
+    WndActImage1->setGeometry(Panel3->rect());
+    Image2->move(WndActImage1->width() - 36, Image2->y());
+}
+
+void TForm2::trayiconClick(QObject*, pinlet::TMouseButton, pinlet::TShiftState, int, int) {
+    bringup();
+}
+
+void TForm2::bringup() {
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void TForm2::PopupMenu1Popup() {
+    PopupMenu1_->clear();
+    const std::vector<TForm1*>& windows = zkpldm->openforms;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        QString caption = nametext(*windows[i]);
+        // A name is shown as typed, never as a shortcut key.
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = PopupMenu1_->addAction(caption);
+        item->setProperty("Tag", int(i));
+        connect(item, &QAction::triggered, this,
+                [this, item] { pinlet::runhandler([this, item] { Jegyzetmegnyitsa1Click(item); }); });
+    }
+    connect(PopupMenu1_->addAction(kDeletedItem), &QAction::triggered, this,
+            [this] { pinlet::runhandler([this] { Trltjegyzetek1Click(); }); });
+    connect(PopupMenu1_->addAction(kCompactItem), &QAction::triggered, this,
+            [this] { pinlet::runhandler([this] { mrts1Click(); }); });
+    PopupMenu1_->addSeparator();
+    connect(PopupMenu1_->addAction(kCloseItem), &QAction::triggered, this,
+            [this] { pinlet::runhandler([this] { Pinletbezrsa1Click(); }); });
+}
+
+void TForm2::Trltjegyzetek1Click() {
+    mode = kRestoreMode;
+    showitems();
+    bringup();
+}
+
+void TForm2::Jegyzetmegnyitsa1Click(QAction* sender) {
+    const int position = sender->property("Tag").toInt();
+    // The registry may have changed while the menu was open.
+    if (position < 0 || std::size_t(position) >= zkpldm->openforms.size())
+        return;
+    TForm1* window = zkpldm->openforms[std::size_t(position)];
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void TForm2::Pinletbezrsa1Click() {
+    close();
+}
+
+void TForm2::mrts1Click() {
+    const QString question = kConfirmCompact.arg(zkpldm->deletedcount());
+    if (confirmdlg(question.toStdString()) != 6)
+        return;
+    Timer1->stop();
+    struct Restart {
+        QTimer* timer;
+        ~Restart() { timer->start(); }
+    } restart{Timer1};
+    zkpldm->compactdb();
+    MiniHtmlPopup1_->setText(kCompacted);
+    MiniHtmlPopup1_->RollUp();
+}
+
+void TForm2::Timer1Timer() {
+    if (zkpldm->changed != 0)
+        showitems();
+}
+
+void TForm2::Timer2Timer() {
+    if (!isVisible() || isMinimized() || zkpldm->banners.empty())
+        return;
+    std::size_t index = std::size_t(banner->property("Tag").toInt()) + 1;
+    if (index >= zkpldm->banners.size())
+        index = 0;
+    banner->setProperty("Tag", int(index));
+    banner->setHTMLText(zkpldm->banners[index]);
+}
+
+void TForm2::settraymode(bool tray) {
+    traymode_ = tray;
+    if (tray)
+        trayretry_.stop();
+    else
+        trayretry_.start();
+    Qt::WindowFlags flags = Qt::FramelessWindowHint | (tray ? Qt::Tool : Qt::Window);
+    if (flags == windowFlags())
+        return;
+    // Changing the flags of a shown window hides it.
+    const bool visible = isVisible() && !isMinimized();
+    setWindowFlags(flags);
+    if (visible)
+        show();
+}
+
+// A notification area that appears late (the program started before the panel) or not at all.
+void TForm2::checktray() {
+    if (!trayicon_->Registered())
+        trayicon_->setIcon(trayicon_->Icon());
+    if (trayicon_->Registered() != traymode_)
+        settraymode(trayicon_->Registered());
+}
+
+bool TForm2::event(QEvent* event) {
+    if (event->type() == pinlet::ProgramActivation::activateEvent()) {
+        FormActivate();
+        return true;
+    }
+    if (event->type() == pinlet::ProgramActivation::deactivateEvent())
+        return true;
+    if (event->type() == QEvent::ScreenChangeInternal)
+        refreshpictures();
+    return QWidget::event(event);
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Without a tray the taskbar entry is the way back to the window.
+    if (traymode_)
+        pinlet::keepofftaskbar(*this);
+    FormShow();
+}
+
+// Closing the list window ends the program; hiding it (its cross) does not.
+void TForm2::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TForm2::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutcomponents();
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel3 && event->type() == QEvent::Resize) {
+        Panel3Resize();
+    } else if (watched == WndActImage1 && !traymode_ && event->type() == QEvent::MouseButtonPress) {
+        // Without a tray, the bar's right click is where the tray menu's commands are.
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::RightButton) {
+            PopupMenu1_->popup(press->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

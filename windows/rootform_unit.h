@@ -1,0 +1,139 @@
+#pragma once
+// The note list window, the program's main window: a borderless window at the bottom-right corner of the
+// screen listing the names of the notes as links. It owns the tray icon and its menu, the notice popup
+// that it and the note windows use, and the banner strip at its bottom.
+//
+// Where the desktop has no notification area (or the icon cannot be registered) the window stays
+// reachable by itself: it gets a taskbar entry, its cross minimises instead of hiding, and a right click
+// on its top bar offers the tray menu's commands. It keeps trying to register the icon and returns to
+// the tray when that succeeds.
+//
+// It works with the program's one store (zkpldm), which must exist while the window does.
+
+#include "windows/TrayIcon.h"
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QAction;
+class QMenu;
+class TForm1;
+class TMiniHtmlLabel;
+class TMiniHtmlPopup;
+class TMiniHtmlStaticText;
+
+namespace pinlet {
+class TImage;
+class TWndActImage;
+} // namespace pinlet
+
+// Where the list window stands: its bottom-right corner 4 pixels inside the work area's, so a taskbar at
+// any edge of the screen leaves it whole on the screen.
+QPoint listwindowposition(const QRect& workArea, const QSize& size);
+
+class TForm2 : public QWidget {
+    Q_OBJECT
+public:
+    // The texts of the window and its menus.
+    static inline const QString kRemoveHeader = QStringLiteral(
+        "<center><font color=\"#9f0000\" size=\"+1\">Kérem válassza ki melyiket szeretné törölni!</font> "
+        "(<a href=\"cancel\">mégsem</a>)</center>");
+    static inline const QString kRestoreHeader = QStringLiteral(
+        "<center><font color=\"#006000\" size=\"+1\">Kattintson a visszaállítandó jegyzetre!</font> "
+        "(<a href=\"cancel\">mégsem</a>)</center>");
+    static inline const QString kNoDeleted = QStringLiteral("Nincs törölt jegyzet.");
+    static inline const QString kDeletedItem = QStringLiteral("Törölt jegyzetek");
+    static inline const QString kConfirmDelete = QStringLiteral("Valóban törölni szeretné?");
+    static inline const QString kCloseItem = QStringLiteral("Pinlet bezárása");
+    static inline const QString kCompactItem = QStringLiteral("Tömörítés");
+    static inline const QString kConfirmCompact =
+        QStringLiteral("A tömörítés véglegesen eltávolítja a törölt jegyzeteket (%1 db). Folytatja?");
+    static inline const QString kCompacted = QStringLiteral("Tömörítés kész.");
+    // How often the window tries again to put its icon into a notification area that was not there.
+    static constexpr int kTrayRetryMs = 2000;
+
+    // Builds the window and its components and registers the tray icon; FormCreate does the rest of the
+    // creation. The notification area is Qt's unless one is given (tests give a recording one).
+    explicit TForm2(std::unique_ptr<pinlet::TrayShell> trayshell = nullptr);
+    ~TForm2() override;
+
+    // "" in normal mode, "remove" in delete mode, "restore" while the deleted notes are listed for bringing
+    // one back. The mode decides the header, which notes are listed and what a press on a name does.
+    std::string mode;
+
+    // The creation handler: normal mode, the list, the place at the bottom-right corner.
+    void FormCreate();
+    void FormShow();
+    // Rebuilds the list; a failure that the previous activation showed already is not shown again.
+    void FormActivate();
+    // Rebuilds the list from the store.
+    void showitems();
+    // Opens the window of a note, or brings up the one already open, and applies its saved geometry.
+    void openjegyzet(std::int32_t id);
+    void MiniHtmlLabel1AnchorClick(QObject* sender, const std::string& anchor);
+    void btn_newClick();
+    void btn_removeClick();
+    void Image2Click();
+    void Panel3Resize();
+    void trayiconClick(QObject* sender, pinlet::TMouseButton button, pinlet::TShiftState shift, int x, int y);
+    void PopupMenu1Popup();
+    void Jegyzetmegnyitsa1Click(QAction* sender);
+    // The menu's "Törölt jegyzetek": the list shows the deleted notes; a press on one brings it back.
+    void Trltjegyzetek1Click();
+    void Pinletbezrsa1Click();
+    // Removes the deleted notes for good and compacts the database, after asking.
+    void mrts1Click();
+    void Timer1Timer();
+    void Timer2Timer();
+
+    // Shows the window in front with the focus, as a click on the tray icon does; also what a second
+    // start of the program asks for.
+    void bringup();
+    // Whether the icon shows in a notification area; without one the window is reachable by itself.
+    bool traymode() const { return traymode_; }
+
+    pinlet::TTrayIcon& trayicon() { return *trayicon_; }
+    QMenu& PopupMenu1() { return *PopupMenu1_; }
+    TMiniHtmlPopup& MiniHtmlPopup1() { return *MiniHtmlPopup1_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildcomponents();
+    void layoutcomponents();
+    void refreshpictures();
+    void settraymode(bool tray);
+    void checktray();
+
+    QWidget* Panel3 = nullptr;
+    pinlet::TWndActImage* WndActImage1 = nullptr;
+    pinlet::TImage* btn_new = nullptr;
+    pinlet::TImage* btn_remove = nullptr;
+    pinlet::TImage* Image2 = nullptr;
+    QWidget* Panel2 = nullptr;
+    TMiniHtmlLabel* MiniHtmlLabel1 = nullptr;
+    pinlet::TWndActImage* WndActImage3 = nullptr;
+    TMiniHtmlStaticText* banner = nullptr;
+    pinlet::TWndActImage* WndActImage2 = nullptr;
+    pinlet::TTrayIcon* trayicon_ = nullptr;
+    QMenu* PopupMenu1_ = nullptr;
+    TMiniHtmlPopup* MiniHtmlPopup1_ = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+    bool traymode_ = true;
+    std::string activationfailure_; // the failure the last activation's rebuild showed
+    QTimer trayretry_;
+};
