@@ -15,6 +15,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "bench/support/QtBenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -167,13 +169,5 @@ BENCHMARK(Label_Rebuild)->ArgNames({"notes"})->Arg(1000)->Arg(10000)->Unit(bench
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runqtbenchmarks(argc, argv);
 }

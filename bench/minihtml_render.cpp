@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QTextDocument>
 
+#include "bench/support/QtBenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -153,13 +155,5 @@ BENCHMARK(QTextDocument_Measure)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runqtbenchmarks(argc, argv);
 }

@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include "bench/support/QtBenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QScreen>
@@ -95,15 +97,5 @@ BENCHMARK(BusyWaitRise)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runqtbenchmarks(argc, argv);
 }

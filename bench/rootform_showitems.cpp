@@ -12,6 +12,8 @@
 
 #include <QImage>
 
+#include "bench/support/QtBenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -165,13 +167,5 @@ BENCHMARK(ShowitemsAndPaint)->Apply(sizes);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    pinlet::PinletApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    current.reset();
-    return 0;
+    return runqtbenchmarks(argc, argv, [] { current.reset(); });
 }
