@@ -136,7 +136,11 @@ void TMiniHtmlLabel::wheelEvent(QWheelEvent* event) {
         event->ignore(); // the parent may scroll
         return;
     }
-    const int lines = event->angleDelta().y() / 40; // three lines per notch
+    // Three lines per notch of 120. A touchpad sends many small deltas: they add up, or it would not
+    // scroll at all.
+    wheelDelta_ += event->angleDelta().y();
+    const int lines = wheelDelta_ / 40;
+    wheelDelta_ -= lines * 40;
     setScrollOffset(offset_ - lines * bar_->singleStep());
     event->accept();
 }
