@@ -240,12 +240,13 @@ void TMiniHtmlStaticText::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Left:
     case Qt::Key_Up:
         focusLink_ = (focusLink_ <= 0 ? linkCount_ : focusLink_) - 1;
-        update();
+        // At once, not at the next refresh: Enter acts on the href that the paint finds for the new link.
+        repaint();
         return;
     case Qt::Key_Right:
     case Qt::Key_Down:
         focusLink_ = focusLink_ >= linkCount_ - 1 ? 0 : focusLink_ + 1;
-        update();
+        repaint();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -111,8 +111,11 @@ TEST_F(StaticTextTest, FocusWalkWithoutLinksAndWithTwo) {
     EXPECT_EQ(text.focusLink(), 0); // past the last link back to the first
     QTest::keyClick(&text, Qt::Key_Up);
     EXPECT_EQ(text.focusLink(), 2);
+    // Keys typed faster than the screen refreshes act on the link they walked to.
+    QTest::keyClick(&text, Qt::Key_Left);
+    QTest::keyClick(&text, Qt::Key_Return);
     EXPECT_EQ(keys, std::vector<std::string>{"one"});
-    EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/"});
+    EXPECT_EQ(opened, std::vector<std::string>(2, "https://example.org/"));
 }
 
 TEST_F(StaticTextTest, DisabledTextIsEmbossed) {
