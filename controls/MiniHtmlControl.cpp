@@ -235,20 +235,16 @@ void MiniHtmlControl::trackHit(const pinlet::AnchorHit& hit) {
     }
 }
 
-bool MiniHtmlControl::reportAnchorClick(const std::string& href) {
-    if (!pinlet::activateLink(href)) {
-        return false;
+void MiniHtmlControl::activateAnchor(std::string href, TAnchorClick handler) {
+    if (pinlet::activateLink(href) && handler) {
+        handler(this, href);
     }
-    if (onAnchorClick_) {
-        onAnchorClick_(this, href); // may destroy this control: nothing of it is touched afterwards
-    }
-    return true;
 }
 
 void MiniHtmlControl::pressAt(QPoint point) {
-    const pinlet::AnchorHit hit = anchorAt(point);
+    pinlet::AnchorHit hit = anchorAt(point);
     if (hit.overLink()) {
-        reportAnchorClick(hit.Href);
+        activateAnchor(std::move(hit.Href), onAnchorClick_);
     }
 }
 

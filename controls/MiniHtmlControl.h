@@ -112,7 +112,10 @@ protected:
     // The text was replaced: hover dropped, pictures loaded for the old text forgotten.
     virtual void textChanged();
     pinlet::AnchorTracker& tracker() { return tracker_; }
-    bool reportAnchorClick(const std::string& href);
+    // Opens href when it is an allowed address, else raises handler (OnAnchorClick, OnAnchorKeypress) with
+    // it. The handler may destroy this control, and with it the handler object and any href kept in the
+    // control: it runs as a copy, with a copy of href, and nothing of the control is touched afterwards.
+    void activateAnchor(std::string href, TAnchorClick handler);
 
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,7 +1,6 @@
 #include "controls/MiniHtmlStaticText.h"
 
 #include "controls/CanvasFactory.h"
-#include "controls/LinkOpener.h"
 #include "minihtml/AsciiText.h"
 
 #include <QCursor>
@@ -251,9 +250,7 @@ void TMiniHtmlStaticText::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        if (pinlet::activateLink(focusAnchor_) && onAnchorKeypress_) {
-            onAnchorKeypress_(this, focusAnchor_);
-        }
+        activateAnchor(focusAnchor_, onAnchorKeypress_);
         return;
     default:
         MiniHtmlControl::keyPressEvent(event);

@@ -160,4 +160,33 @@ TEST_F(StaticTextTest, BlinkingTogglesWhileEnabledAndMiniScrollArrowsScroll) {
     EXPECT_FALSE(text.MiniScroll());
 }
 
+TEST_F(StaticTextTest, AHandlerMayDestroyTheControlItWasRaisedBy) {
+    // The handler runs while the control it belongs to, and so the handler itself, is destroyed: what it
+    // captured and the href it was given must outlive that.
+    std::vector<std::string> seen;
+    const auto doomed = [&](const std::string& html) {
+        auto* control = new TMiniHtmlStaticText(&text);
+        control->setFont(text.font());
+        control->resize(200, 40);
+        control->setTabStop(true);
+        control->setHTMLText(html);
+        const std::string tail(64, '.'); // too long to live inside the handler object itself
+        const TAnchorClick handler = [control, tail, &seen](QObject*, const std::string& anchor) {
+            delete control;
+            seen.push_back(anchor + tail);
+        };
+        control->setOnAnchorClick(handler);
+        control->setOnAnchorKeypress(handler);
+        control->show();
+        return control;
+    };
+    QTest::mousePress(doomed("<a href=\"12\">note</a>"), Qt::LeftButton, {}, QPoint(5, 8));
+    TMiniHtmlStaticText* keyed = doomed("<a href=\"34\">note</a>");
+    keyed->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([keyed] { return keyed->hasFocus(); }, 2000));
+    keyed->repaint();                      // the focused link's href comes from the last paint
+    QTest::keyPress(keyed, Qt::Key_Space); // no release: the control is gone
+    EXPECT_EQ(seen, (std::vector<std::string>{"12" + std::string(64, '.'), "34" + std::string(64, '.')}));
+}
+
 } // namespace
