@@ -241,6 +241,27 @@ void MiniHtmlControl::activateAnchor(std::string href, TAnchorClick handler) {
     }
 }
 
+bool MiniHtmlControl::showAnchorHint(QPoint point, QPoint globalPoint, const TAnchorHintEvent& onHint) {
+    if (!anchorHint_) {
+        return false;
+    }
+    std::string hint = anchorAt(point).Href;
+    if (hint.empty()) {
+        return false;
+    }
+    if (onHint) {
+        onHint(this, hint);
+    }
+    QToolTip::showText(globalPoint + QPoint(10, -10), plainHint(hint), this);
+    return true;
+}
+
+QString MiniHtmlControl::plainHint(const std::string& text) {
+    QString plain = QString::fromStdString(text);
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return QLatin1String("<p style='white-space:pre'>") + plain.toHtmlEscaped() + QLatin1String("</p>");
+}
+
 void MiniHtmlControl::pressAt(QPoint point) {
     pinlet::AnchorHit hit = anchorAt(point);
     if (hit.overLink()) {

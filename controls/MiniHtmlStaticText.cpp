@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimerEvent>
-#include <QToolTip>
 
 namespace {
 
@@ -302,13 +301,9 @@ bool TMiniHtmlStaticText::event(QEvent* event) {
             return true;
         }
     }
-    if (event->type() == QEvent::ToolTip && AnchorHint()) {
+    if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        const pinlet::AnchorHit hit = anchorAt(help->pos());
-        if (hit.overLink()) {
-            QString hint = QString::fromStdString(hit.Href).toHtmlEscaped();
-            QToolTip::showText(help->globalPos() + QPoint(10, -10),
-                               QLatin1String("<p>") + hint + QLatin1String("</p>"), this);
+        if (showAnchorHint(help->pos(), help->globalPos())) {
             return true;
         }
     }
