@@ -235,20 +235,37 @@ void MiniHtmlControl::trackHit(const pinlet::AnchorHit& hit) {
     }
 }
 
-bool MiniHtmlControl::reportAnchorClick(const std::string& href) {
-    if (!pinlet::activateLink(href)) {
+void MiniHtmlControl::activateAnchor(std::string href, TAnchorClick handler) {
+    if (pinlet::activateLink(href) && handler) {
+        handler(this, href);
+    }
+}
+
+bool MiniHtmlControl::showAnchorHint(QPoint point, QPoint globalPoint, const TAnchorHintEvent& onHint) {
+    if (!anchorHint_) {
         return false;
     }
-    if (onAnchorClick_) {
-        onAnchorClick_(this, href); // may destroy this control: nothing of it is touched afterwards
+    std::string hint = anchorAt(point).Href;
+    if (hint.empty()) {
+        return false;
     }
+    if (onHint) {
+        onHint(this, hint);
+    }
+    QToolTip::showText(globalPoint + QPoint(10, -10), plainHint(hint), this);
     return true;
 }
 
+QString MiniHtmlControl::plainHint(const std::string& text) {
+    QString plain = QString::fromStdString(text);
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return QLatin1String("<p style='white-space:pre'>") + plain.toHtmlEscaped() + QLatin1String("</p>");
+}
+
 void MiniHtmlControl::pressAt(QPoint point) {
-    const pinlet::AnchorHit hit = anchorAt(point);
+    pinlet::AnchorHit hit = anchorAt(point);
     if (hit.overLink()) {
-        reportAnchorClick(hit.Href);
+        activateAnchor(std::move(hit.Href), onAnchorClick_);
     }
 }
 

@@ -107,12 +107,20 @@ protected:
     // The pointer is at point (over the control): hit test, cursor, enter/exit, hover repaint.
     virtual void trackPointer(QPoint point);
     void trackHit(const pinlet::AnchorHit& hit);
+    // With AnchorHint on and a link at point: shows its href (which onHint may replace) as the hint 10
+    // pixels right of and above globalPoint, and returns true.
+    bool showAnchorHint(QPoint point, QPoint globalPoint, const TAnchorHintEvent& onHint = {});
+    // A hint that shows text as written: a tooltip would read text that looks like markup as rich text.
+    static QString plainHint(const std::string& text);
     // A press at point opens the link there or reports it.
     void pressAt(QPoint point);
     // The text was replaced: hover dropped, pictures loaded for the old text forgotten.
     virtual void textChanged();
     pinlet::AnchorTracker& tracker() { return tracker_; }
-    bool reportAnchorClick(const std::string& href);
+    // Opens href when it is an allowed address, else raises handler (OnAnchorClick, OnAnchorKeypress) with
+    // it. The handler may destroy this control, and with it the handler object and any href kept in the
+    // control: it runs as a copy, with a copy of href, and nothing of the control is touched afterwards.
+    void activateAnchor(std::string href, TAnchorClick handler);
 
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

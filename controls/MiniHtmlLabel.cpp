@@ -18,13 +18,6 @@ namespace {
 
 constexpr int kBarWidth = 8;
 
-// Tooltips read text that looks like markup as rich text; a link or a plain text must show as written.
-QString asPlainHint(const std::string& text) {
-    QString plain = QString::fromStdString(text);
-    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return QLatin1String("<p style='white-space:pre'>") + plain.toHtmlEscaped() + QLatin1String("</p>");
-}
-
 } // namespace
 
 TMiniHtmlLabel::TMiniHtmlLabel(QWidget* parent)
@@ -136,7 +129,11 @@ void TMiniHtmlLabel::wheelEvent(QWheelEvent* event) {
         event->ignore(); // the parent may scroll
         return;
     }
-    const int lines = event->angleDelta().y() / 40; // three lines per notch
+    // Three lines per notch of 120. A touchpad sends many small deltas: they add up, or it would not
+    // scroll at all.
+    wheelDelta_ += event->angleDelta().y();
+    const int lines = wheelDelta_ / 40;
+    wheelDelta_ -= lines * 40;
     setScrollOffset(offset_ - lines * bar_->singleStep());
     event->accept();
 }
@@ -214,20 +211,12 @@ void TMiniHtmlLabel::paintEvent(QPaintEvent*) {
 }
 
 void TMiniHtmlLabel::showHint(QPoint point, QPoint globalPoint) {
-    if (AnchorHint()) {
-        const pinlet::AnchorHit hit = anchorAt(point);
-        if (hit.overLink()) {
-            std::string hint = hit.Href;
-            if (onAnchorHint_) {
-                onAnchorHint_(this, hint);
-            }
-            QToolTip::showText(globalPoint + QPoint(10, -10), asPlainHint(hint), this);
-            return;
-        }
+    if (showAnchorHint(point, globalPoint, onAnchorHint_)) {
+        return;
     }
     if (hintShowFull_) {
         const QString hint =
-            htmlHint_ ? QString::fromStdString(HTMLText()) : asPlainHint(MiniHtmlPlainText(HTMLText()));
+            htmlHint_ ? QString::fromStdString(HTMLText()) : plainHint(MiniHtmlPlainText(HTMLText()));
         QToolTip::showText(globalPoint, hint, this);
         return;
     }

@@ -74,6 +74,7 @@ private:
     int offset_ = 0;
     int visibleTop_ = 0; // top of the text rectangle while scrolled
     int contentHeight_ = 0;
+    int wheelDelta_ = 0; // wheel turn not yet scrolled, in eighths of a degree
     QScrollBar* bar_;
     pinlet::MiniHtmlLineIndex lines_;
     int xSize_ = 0;

@@ -2,12 +2,11 @@
 
 #include "controls/CanvasFactory.h"
 #include "controls/MeasuringCanvas.h"
+#include "minihtml/GradientFill.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-
-#include <cmath>
 
 namespace {
 
@@ -19,16 +18,6 @@ constexpr int kDarkShadow3D = 21;
 constexpr int kLight3D = 22;
 // Auto-size lays the text out without limits in the directions it measures.
 constexpr int kUnlimited = 4096;
-
-// Halves go to the even neighbour, whatever the floating-point rounding mode.
-int roundHalfEven(double value) {
-    double result = std::floor(value);
-    const double fraction = value - result;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(result, 2.0) != 0.0)) {
-        result += 1.0;
-    }
-    return static_cast<int>(result);
-}
 
 Qt::WindowFlags popupFlags(bool alwaysOnTop) {
     Qt::WindowFlags flags =
@@ -125,17 +114,17 @@ void TMiniHtmlPopupWindow::paintShading(Canvas& canvas) const {
     const double stepB = (ColorBlue(end) - ColorBlue(start)) / static_cast<double>(n);
     const bool vertical = look_.ShadeDirection == sdVertical;
     const double band = (vertical ? height() : width()) / static_cast<double>(n);
-    const int extent = roundHalfEven(band) + 1;
+    const int extent = RoundHalfEven(band) + 1;
     for (int i = 0; i < n; ++i) {
-        const int p = roundHalfEven(i * band);
+        const int p = RoundHalfEven(i * band);
         // A band that the next one covers exactly is never seen; thousands of steps on a small window
         // would otherwise paint mostly such bands.
-        if (i + 1 < n && roundHalfEven((i + 1) * band) == p) {
+        if (i + 1 < n && RoundHalfEven((i + 1) * band) == p) {
             continue;
         }
-        const TColor color = ColorFromRgb(ColorRed(start) + roundHalfEven(i * stepR),
-                                          ColorGreen(start) + roundHalfEven(i * stepG),
-                                          ColorBlue(start) + roundHalfEven(i * stepB));
+        const TColor color = ColorFromRgb(ColorRed(start) + RoundHalfEven(i * stepR),
+                                          ColorGreen(start) + RoundHalfEven(i * stepG),
+                                          ColorBlue(start) + RoundHalfEven(i * stepB));
         canvas.setPen(color, 1);
         canvas.setBrush(color);
         canvas.drawRectangle(vertical ? MiniHtmlRect{0, p, width(), p + extent}

@@ -1,7 +1,6 @@
 #include "controls/MiniHtmlStaticText.h"
 
 #include "controls/CanvasFactory.h"
-#include "controls/LinkOpener.h"
 #include "minihtml/AsciiText.h"
 
 #include <QCursor>
@@ -10,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimerEvent>
-#include <QToolTip>
 
 namespace {
 
@@ -240,19 +238,18 @@ void TMiniHtmlStaticText::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Left:
     case Qt::Key_Up:
         focusLink_ = (focusLink_ <= 0 ? linkCount_ : focusLink_) - 1;
-        update();
+        // At once, not at the next refresh: Enter acts on the href that the paint finds for the new link.
+        repaint();
         return;
     case Qt::Key_Right:
     case Qt::Key_Down:
         focusLink_ = focusLink_ >= linkCount_ - 1 ? 0 : focusLink_ + 1;
-        update();
+        repaint();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        if (pinlet::activateLink(focusAnchor_) && onAnchorKeypress_) {
-            onAnchorKeypress_(this, focusAnchor_);
-        }
+        activateAnchor(focusAnchor_, onAnchorKeypress_);
         return;
     default:
         MiniHtmlControl::keyPressEvent(event);
@@ -304,13 +301,9 @@ bool TMiniHtmlStaticText::event(QEvent* event) {
             return true;
         }
     }
-    if (event->type() == QEvent::ToolTip && AnchorHint()) {
+    if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        const pinlet::AnchorHit hit = anchorAt(help->pos());
-        if (hit.overLink()) {
-            QString hint = QString::fromStdString(hit.Href).toHtmlEscaped();
-            QToolTip::showText(help->globalPos() + QPoint(10, -10),
-                               QLatin1String("<p>") + hint + QLatin1String("</p>"), this);
+        if (showAnchorHint(help->pos(), help->globalPos())) {
             return true;
         }
     }

@@ -203,6 +203,12 @@ TEST_F(LabelTest, ScrollingReachesEveryLineAndHitsWhatIsDrawn) {
                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&label, &down);
     EXPECT_EQ(label.scrollOffset(), 48); // three lines
+    for (int i = 0; i < 5; ++i) {        // a touchpad: a notch in small deltas
+        QWheelEvent glide(QPointF(5, 8), label.mapToGlobal(QPointF(5, 8)), QPoint(), QPoint(0, -24),
+                          Qt::NoButton, Qt::NoModifier, Qt::ScrollUpdate, false);
+        QApplication::sendEvent(&label, &glide);
+    }
+    EXPECT_EQ(label.scrollOffset(), 96);
 
     label.setScrollOffset(160); // ten lines down
     const auto lines = drawnLines(paint());

@@ -111,8 +111,11 @@ TEST_F(StaticTextTest, FocusWalkWithoutLinksAndWithTwo) {
     EXPECT_EQ(text.focusLink(), 0); // past the last link back to the first
     QTest::keyClick(&text, Qt::Key_Up);
     EXPECT_EQ(text.focusLink(), 2);
+    // Keys typed faster than the screen refreshes act on the link they walked to.
+    QTest::keyClick(&text, Qt::Key_Left);
+    QTest::keyClick(&text, Qt::Key_Return);
     EXPECT_EQ(keys, std::vector<std::string>{"one"});
-    EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/"});
+    EXPECT_EQ(opened, std::vector<std::string>(2, "https://example.org/"));
 }
 
 TEST_F(StaticTextTest, DisabledTextIsEmbossed) {
@@ -155,6 +158,35 @@ TEST_F(StaticTextTest, BlinkingTogglesWhileEnabledAndMiniScrollArrowsScroll) {
     EXPECT_EQ(text.scrollOffset(), 0);
     text.setVAlignment(TVAlignment::tvaBottom);
     EXPECT_FALSE(text.MiniScroll());
+}
+
+TEST_F(StaticTextTest, AHandlerMayDestroyTheControlItWasRaisedBy) {
+    // The handler runs while the control it belongs to, and so the handler itself, is destroyed: what it
+    // captured and the href it was given must outlive that.
+    std::vector<std::string> seen;
+    const auto doomed = [&](const std::string& html) {
+        auto* control = new TMiniHtmlStaticText(&text);
+        control->setFont(text.font());
+        control->resize(200, 40);
+        control->setTabStop(true);
+        control->setHTMLText(html);
+        const std::string tail(64, '.'); // too long to live inside the handler object itself
+        const TAnchorClick handler = [control, tail, &seen](QObject*, const std::string& anchor) {
+            delete control;
+            seen.push_back(anchor + tail);
+        };
+        control->setOnAnchorClick(handler);
+        control->setOnAnchorKeypress(handler);
+        control->show();
+        return control;
+    };
+    QTest::mousePress(doomed("<a href=\"12\">note</a>"), Qt::LeftButton, {}, QPoint(5, 8));
+    TMiniHtmlStaticText* keyed = doomed("<a href=\"34\">note</a>");
+    keyed->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([keyed] { return keyed->hasFocus(); }, 2000));
+    keyed->repaint();                      // the focused link's href comes from the last paint
+    QTest::keyPress(keyed, Qt::Key_Space); // no release: the control is gone
+    EXPECT_EQ(seen, (std::vector<std::string>{"12" + std::string(64, '.'), "34" + std::string(64, '.')}));
 }
 
 } // namespace
