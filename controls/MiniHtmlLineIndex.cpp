@@ -59,20 +59,20 @@ std::vector<std::size_t> SplitIndependentLines(const std::string& text) {
 }
 
 void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input) {
-    Key key{input.Text,
-            input.Rect.width(),
-            input.Canvas->font(),
-            input.WordWrap,
-            input.Canvas->pixelsPerInchX(),
-            input.Canvas->pixelsPerInchY()};
-    if (key == key_) {
+    const CanvasFont font = input.Canvas->font();
+    const int ppiX = input.Canvas->pixelsPerInchX();
+    const int ppiY = input.Canvas->pixelsPerInchY();
+    const bool sameLayout = input.Rect.width() == key_.width && font == key_.font &&
+                            input.WordWrap == key_.wordWrap && ppiX == key_.ppiX && ppiY == key_.ppiY;
+    // Compared in place: every pointer move over a long list comes here, and a copy of its text would cost
+    // more than the rest of the move.
+    if (sameLayout && input.Text == key_.text) {
         return;
     }
-    const bool sameLayout = key.width == key_.width && key.font == key_.font &&
-                            key.wordWrap == key_.wordWrap && key.ppiX == key_.ppiX && key.ppiY == key_.ppiY;
     if (!sameLayout) {
         measured_.clear();
     }
+    Key key{input.Text, input.Rect.width(), font, input.WordWrap, ppiX, ppiY};
     key_ = std::move(key);
 
     MiniHtmlRenderInput measure = input;
