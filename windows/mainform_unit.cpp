@@ -264,7 +264,11 @@ bool TForm1::savetodb() {
     const std::string text = tostored(Memo1->toPlainText());
     if (blank(text))
         return false;
-    zkpldm->savejegyzet(id_, Tjegyzet{nev->text().toStdString(), text});
+    const std::int32_t created = zkpldm->savejegyzet(id_, Tjegyzet{nev->text().toStdString(), text});
+    // The note's row was gone (a compaction removed it after a delete), so the save wrote it anew: the
+    // window holds that note from now on, or every later save would add one more copy.
+    if (created != -1)
+        id_ = created;
     edited_ = false;
     savetoposdb();
     return true;
