@@ -62,7 +62,7 @@ void ProgramActivation::activated(QWidget* window) {
         QEvent deactivate(deactivateEvent());
         QCoreApplication::sendEvent(previous, &deactivate);
     }
-    // The deactivated window may have run a nested loop (the notice rising) in which the focus moved on.
+    // The deactivated window may have run a nested loop (a failure box) in which the focus moved on.
     if (next && current_ == next) {
         QEvent activate(activateEvent());
         QCoreApplication::sendEvent(next, &activate);

@@ -245,15 +245,30 @@ void TForm1::FormActivate() {
 void TForm1::FormDeactivate() {
     savetoposdb();
     saveedits();
-    if (!pinned() && showNotice_)
-        showNotice_(kReopenHint); // returns once the notice has risen; this window may be gone by then
+    if (pinned() || !showNotice_)
+        return;
+    // The notice rises in a loop in which the program goes on, so it is shown from the event loop, not
+    // from inside the activation being delivered: the window being activated may be closed and destroyed
+    // meanwhile (a press on its cross activates it, the release closes it), and that delivery still
+    // holds it. The call is dropped if this window goes first; it may be gone once the notice has risen.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (showNotice_)
+                showNotice_(kReopenHint);
+        },
+        Qt::QueuedConnection);
 }
 
 bool TForm1::savetodb() {
     const std::string text = tostored(Memo1->toPlainText());
     if (blank(text))
         return false;
-    zkpldm->savejegyzet(id_, Tjegyzet{nev->text().toStdString(), text});
+    const std::int32_t created = zkpldm->savejegyzet(id_, Tjegyzet{nev->text().toStdString(), text});
+    // The note's row was gone (a compaction removed it after a delete), so the save wrote it anew: the
+    // window holds that note from now on, or every later save would add one more copy.
+    if (created != -1)
+        id_ = created;
     edited_ = false;
     savetoposdb();
     return true;

@@ -61,7 +61,7 @@ public:
     // the window then stays open and registered.
     void FormClose();
     // Saves name, text and geometry; false, and nothing saved at all, when the text is blank (only spaces
-    // and control characters).
+    // and control characters). A note whose row is gone is written anew, and the window takes its new id.
     bool savetodb();
     void savetoposdb();
     void Image1Click();

@@ -272,6 +272,11 @@ step "without a tray: the top bar's right click offers the menu"
 
 # The session ends (a termination signal, as at logoff) with an edited note open: the edit is kept.
 type_into_first_note "kilepes"
+# The signal must not overtake keys still queued for the program: a mark typed after them into the name
+# shows in the caption once they are all handled.
+xdotool key --clearmodifiers Tab End
+xdotool type --delay 10 "!"
+pinlet_wait_until 5000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet!" || fail "the typing was not handled"
 kill -TERM "$PINLET_PID"
 pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "a termination signal did not end the program"
 wait "$PINLET_PID"

@@ -7,7 +7,9 @@
 #include "windows/TImageList.h"
 #include "windows/WndActImg.h"
 
+#include <QEventLoop>
 #include <QScreen>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +128,30 @@ TEST_F(NoteWindowTest, MovingToAnotherNoteWindowSavesGeometryAndShowsTheHintUnle
     ASSERT_TRUE(activate(a));
     ASSERT_TRUE(activate(b));
     EXPECT_EQ(notices.size(), 3u);
+}
+
+// The hint rises in a loop in which the program goes on: a press on the cross of the window just
+// activated (the press activates it, the release closes it) destroys that window meanwhile.
+TEST_F(NoteWindowTest, TheWindowBeingActivatedMayBeClosedWhileTheHintRises) {
+    TForm1* a = open(first);
+    TForm1* b = open(second);
+    ASSERT_TRUE(activate(a));
+    const QPointer<TForm1> closing(b);
+    a->setShowNotice([&](const QString&) {
+        if (!closing)
+            return;
+        QEventLoop rise;
+        QObject::connect(closing, &QObject::destroyed, &rise, &QEventLoop::quit);
+        QTimer::singleShot(0, closing, [&] { closing->Image2Click(); });
+        QTimer::singleShot(5000, &rise, &QEventLoop::quit);
+        rise.exec();
+    });
+    b->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, 5000));
+    EXPECT_EQ(store->openforms, std::vector<TForm1*>{a});
+    EXPECT_EQ(store->getjegyzet(second).jegyzet, "szöveg");
+    ASSERT_TRUE(activate(a));
+    EXPECT_TRUE(a->isVisible());
 }
 
 TEST_F(NoteWindowTest, AnApplicationSwitchOnlyFadesEveryNoteWindow) {

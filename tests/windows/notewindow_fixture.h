@@ -44,12 +44,16 @@ protected:
         windows.emplace_back(window);
         window->show();
         EXPECT_TRUE(QTest::qWaitFor([window] { return window->loaded(); }, 5000)) << "note " << id;
+        QCoreApplication::sendPostedEvents(); // the notice of the window left, which comes after
         return window;
     }
 
     static bool activate(TForm1* window) {
         window->activateWindow();
-        return QTest::qWaitFor([window] { return pinlet::ProgramActivation::current() == window; }, 5000);
+        const bool done =
+            QTest::qWaitFor([window] { return pinlet::ProgramActivation::current() == window; }, 5000);
+        QCoreApplication::sendPostedEvents();
+        return done;
     }
 
     template <typename T> static T* part(TForm1* window, const char* name) {

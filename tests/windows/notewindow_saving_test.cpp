@@ -53,6 +53,23 @@ TEST_F(NoteWindowTest, AnEditSavesItselfAfterItsDelayKeepingTheId) {
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
 }
 
+// A window stays open through the delete of its note, and the compaction then removes the row: the next
+// save writes the note anew, and later saves go to that one note instead of a new copy each time.
+TEST_F(NoteWindowTest, AWindowWhoseNoteWasCompactedAwaySavesItOnceMore) {
+    TForm1* w = open(first);
+    w->setGeometry(40, 50, 300, 200);
+    store->deletejegyzet(first);
+    store->compactdb();
+    QTest::keyClicks(memo(w), "a");
+    ASSERT_TRUE(w->saveedits());
+    QTest::keyClicks(memo(w), "b");
+    ASSERT_TRUE(w->saveedits());
+    ASSERT_EQ(query("SELECT count(*) FROM jegyzetek WHERE nev='Bevásárlás'"), "1");
+    EXPECT_NE(w->id(), first);
+    EXPECT_EQ(store->getjegyzet(w->id()).jegyzet, "abtej\r\nkenyér");
+    EXPECT_EQ(setting("j_" + std::to_string(w->id()) + "_left"), "40") << "the place goes with the note";
+}
+
 TEST_F(NoteWindowTest, AFailingAutosaveIsShownOnceAndTheTextStays) {
     TForm1* w = open(first);
     breakstore();
