@@ -278,8 +278,15 @@ void QtCanvas::drawText(std::string_view text, const MiniHtmlRect& box, unsigned
     if (textBackground_ != clNone) {
         painter_.fillRect(cell, toQColor(resolveColor(textBackground_)));
     }
-    painter_.setFont(qfont_);
-    painter_.setPen(toQColor(resolveColor(font_.Color)));
+    // Qt leaves a run's trailing spaces out of its underline and strike-out, so words of one link would
+    // show gaps between them: the lines are drawn here, over the run's whole measured width.
+    const bool decorated = qfont_.underline() || qfont_.strikeOut();
+    QFont drawn = qfont_;
+    drawn.setUnderline(false);
+    drawn.setStrikeOut(false);
+    painter_.setFont(drawn);
+    const QColor color = toQColor(resolveColor(font_.Color));
+    painter_.setPen(color);
     if (font_.Escapement != 0) {
         // Rotated runs turn about the left end of their baseline, as escapement fonts do.
         painter_.translate(box.Left, top + metrics_.ascent());
@@ -290,6 +297,16 @@ void QtCanvas::drawText(std::string_view text, const MiniHtmlRect& box, unsigned
         painter_.drawText(QRect(box.Left, top, std::max(width, boxWidth), height), formatFlags(flags), qtext);
     } else {
         painter_.drawText(QPoint(box.Left, top + metrics_.ascent()), qtext);
+    }
+    if (decorated) {
+        const int baseline = top + metrics_.ascent();
+        const int thickness = std::max(1, metrics_.lineWidth());
+        if (qfont_.underline()) {
+            painter_.fillRect(QRect(box.Left, baseline + metrics_.underlinePos(), width, thickness), color);
+        }
+        if (qfont_.strikeOut()) {
+            painter_.fillRect(QRect(box.Left, baseline - metrics_.strikeOutPos(), width, thickness), color);
+        }
     }
     painter_.restore();
 }

@@ -246,3 +246,28 @@ TEST(QtCanvas, TheFontDrawnIsTheFontMeasuredWhateverTheWidgetsFont) {
     const QFont canvasfont = QtCanvas::toQFont(testFont());
     EXPECT_EQ(canvasfont.resolve(widgetfont), canvasfont);
 }
+
+TEST(QtCanvas, UnderlineAndStrikeOutRunOverTrailingSpaces) {
+    // The words of one link are separate runs, each with its trailing space: the line must reach the
+    // next run, or a link shows gaps between its words. Several sizes, since advances in fractions of a
+    // pixel are what cut a line short.
+    for (const unsigned style : {unsigned{fsUnderline}, unsigned{fsStrikeOut}}) {
+        for (int pixels = 9; pixels <= 27; pixels += 3) {
+            QImage image = whiteImage(240, 60);
+            QPainter painter(&image);
+            CanvasFont font = testFont();
+            font.PixelHeight = pixels;
+            font.Style = style;
+            font.Color = kRedRgb;
+            QtCanvas canvas(painter, font);
+            const int run = canvas.measureText("Jegyzet ", dtBottom).cx;
+            ASSERT_GT(run, canvas.measureText("Jegyzet", dtBottom).cx);
+            canvas.drawText("Jegyzet ", {10, 0, 240, 50}, dtBottom);
+            painter.end();
+            const std::optional<QRect> ink = inkBox(image, reddish);
+            ASSERT_TRUE(ink.has_value());
+            // Up to the run's last column; the next run starts right after it.
+            EXPECT_EQ(ink->right(), 10 + run - 1) << "style " << style << ", " << pixels << " px";
+        }
+    }
+}
