@@ -10,6 +10,9 @@ class QWidget;
 
 namespace pinlet {
 
+// The colour of both windows and their top bars.
+inline const QColor kBarColour(0xDE, 0xDE, 0x73);
+
 // A face by its preferred families: where the first is missing (they are Windows fonts) the next one that
 // holds every Hungarian letter, ő and ű included, takes its place. The size is the character height.
 QFont windowface(const QStringList& families, QFont::StyleHint hint, int pixels, bool bold = false);

@@ -37,7 +37,6 @@ using pinlet::artworkpixmap;
 
 namespace {
 
-const QColor kBarColour(0xDE, 0xDE, 0x73);
 const QColor kPaperColour(0xFF, 0xFF, 0x80);
 const QColor kNameColour(0xFF, 0xFF, 0x00);
 constexpr qreal kInactiveOpacity = 225.0 / 255.0;
@@ -74,7 +73,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindow
     resize(374, 319);
     // Small enough for any use, large enough that the bars' pictures and the grip stay reachable.
     setMinimumSize(140, 80);
-    pinlet::paintbackground(*this, QPalette::Window, kBarColour);
+    pinlet::paintbackground(*this, QPalette::Window, pinlet::kBarColour);
     setFont(pinlet::windowfont());
     setWindowOpacity(1.0);
     buildcomponents();
@@ -107,7 +106,7 @@ void TForm1::buildcomponents() {
     Panel3 = new QWidget(this);
     Panel3->setObjectName("Panel3");
     Panel3->setFixedHeight(41);
-    pinlet::paintbackground(*Panel3, QPalette::Window, kBarColour);
+    pinlet::paintbackground(*Panel3, QPalette::Window, pinlet::kBarColour);
     // Created first, so the pictures lie above it.
     WndActImage1 = new pinlet::TWndActImage(Panel3);
     WndActImage1->setObjectName("WndActImage1");

@@ -29,7 +29,6 @@ using pinlet::artworkpixmap;
 
 namespace {
 
-const QColor kBarColour(0xDE, 0xDE, 0x73);
 const QColor kListColour(0xFF, 0xFF, 0x80);
 constexpr int kBarHeight = 41;
 constexpr int kListBorder = 8;
@@ -82,7 +81,7 @@ TForm2::TForm2(std::unique_ptr<pinlet::TrayShell> trayshell)
     resize(612, 285);
     // The handles can shrink it; the bar's pictures, a row of the list and the banner stay usable.
     setMinimumSize(150, kBarHeight + 2 * kListBorder + 20 + kBannerHeight + kHandleWidth);
-    paint(*this, kBarColour);
+    paint(*this, pinlet::kBarColour);
     setFont(pinlet::windowfont());
     buildcomponents();
     pinlet::ProgramActivation::install();
@@ -107,7 +106,7 @@ TForm2::~TForm2() = default;
 void TForm2::buildcomponents() {
     Panel3 = new QWidget(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));
-    paint(*Panel3, kBarColour);
+    paint(*Panel3, pinlet::kBarColour);
     // Created first, so the pictures lie above it.
     WndActImage1 = handle(Panel3, "WndActImage1", pinlet::atCaption, Qt::SizeAllCursor);
     WndActImage1->setAlignment(Qt::AlignCenter);
