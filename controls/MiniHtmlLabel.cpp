@@ -102,7 +102,9 @@ MiniHtmlRenderInput TMiniHtmlLabel::layoutInput(Canvas& canvas) const {
     if (barShown()) {
         rect.Right -= kBarWidth;
     }
-    return renderInput(canvas, rect);
+    MiniHtmlRenderInput input = renderInput(canvas, rect);
+    input.Text.clear(); // the index measures its own copy
+    return input;
 }
 
 void TMiniHtmlLabel::applyContentHeight(int height) {
@@ -134,8 +136,9 @@ void TMiniHtmlLabel::updateScrollRange() {
         if (narrow) {
             rect.Right -= kBarWidth;
         }
-        const MiniHtmlRenderInput input = renderInput(measuring.canvas(), rect);
+        MiniHtmlRenderInput input = renderInput(measuring.canvas(), rect);
         lines_.update(input);
+        input.Text.clear(); // the index has it; measuring reads its own
         // What the view shows at the kept offset, so the offset stays where a full layout keeps it.
         lines_.measureThrough(input, offset_ + view);
         if (lines_.height() <= view) {

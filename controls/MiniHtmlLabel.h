@@ -61,7 +61,7 @@ private:
     void updateScrollRange();
     // The scroll range for a text height; the offset kept where it still fits.
     void applyContentHeight(int height);
-    // The engine input the index measures with: the text rectangle beside the bar when it shows.
+    // The engine input the index measures with: the text rectangle beside the bar when it shows; no text.
     MiniHtmlRenderInput layoutInput(Canvas& canvas) const;
     // Measures a slice of the lines not measured yet, and comes back for the rest while the program idles.
     void measureIdle();

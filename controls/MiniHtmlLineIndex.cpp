@@ -18,26 +18,14 @@ bool isLetter(char c, char upper) {
 // The runs of a line: measured with the font's external leading, as the engine measures them.
 constexpr unsigned kMeasureFlags = dtBottom | dtExpandTabs | dtExternalLeading;
 
-// The measuring input for one piece: everything as input has it except the text, which is not copied.
-MiniHtmlRenderInput measuring(const MiniHtmlRenderInput& input, std::string_view piece) {
-    MiniHtmlRenderInput m;
-    m.Canvas = input.Canvas;
+// The measuring input for one piece, from an input whose text is not needed (and best empty).
+MiniHtmlRenderInput measuring(const MiniHtmlRenderInput& base, std::string_view piece) {
+    MiniHtmlRenderInput m = base;
     m.Text.assign(piece);
-    m.Rect = {input.Rect.Left, 0, input.Rect.Right, std::numeric_limits<int>::max() / 2};
-    m.PictureContainer = input.PictureContainer;
-    m.PictureCache = input.PictureCache;
-    m.Images = input.Images;
-    m.ShadowColor = input.ShadowColor;
-    m.HoverFontColor = input.HoverFontColor;
-    m.HoverColor = input.HoverColor;
-    m.URLColor = input.URLColor;
-    m.WordWrap = input.WordWrap;
-    m.Hover = input.Hover;
+    m.Rect = {base.Rect.Left, 0, base.Rect.Right, std::numeric_limits<int>::max() / 2};
     m.HoverLink = -1;
-    m.Blink = input.Blink;
     m.MeasureOnly = true;
     m.CheckOnly = true;
-    m.ShadowOffset = input.ShadowOffset;
     return m;
 }
 
@@ -143,9 +131,7 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input) {
     split_ = !pieces_.empty();
     restartPrefix();
     if (!split_) {
-        MiniHtmlRenderInput whole = measuring(input, {});
-        whole.Text = input.Text;
-        const MiniHtmlRenderOutput out = MiniHtmlRender(whole);
+        const MiniHtmlRenderOutput out = MiniHtmlRender(measuring(input, input.Text));
         restHeight_ = out.YSize;
         widest_ = out.XSize;
     }
@@ -167,13 +153,13 @@ void MiniHtmlLineIndex::restartPrefix() {
     }
 }
 
-void MiniHtmlLineIndex::extend(const MiniHtmlRenderInput& input) {
+void MiniHtmlLineIndex::extend(const MiniHtmlRenderInput& base) {
     const std::size_t i = measuredPrefix();
     Piece& piece = pieces_[i];
     restHeight_ -= estimate(piece);
     if (!piece.measured()) {
         const std::string_view text = std::string_view(text_).substr(starts_[i], starts_[i + 1] - starts_[i]);
-        const MiniHtmlRenderOutput out = MiniHtmlRender(measuring(input, text));
+        const MiniHtmlRenderOutput out = MiniHtmlRender(measuring(base, text));
         piece = {out.YSize, out.XSize, out.AnchorCount};
         widest_ = std::max(widest_, piece.width);
     }
@@ -182,13 +168,15 @@ void MiniHtmlLineIndex::extend(const MiniHtmlRenderInput& input) {
     widestBefore_.push_back(std::max(widestBefore_.back(), piece.width));
 }
 
-void MiniHtmlLineIndex::measureThrough(const MiniHtmlRenderInput& input, int bottom) {
+void MiniHtmlLineIndex::measureThrough(MiniHtmlRenderInput input, int bottom) {
+    input.Text.clear();
     while (measuredPrefix() < pieceCount() && prefixTop() < bottom) {
         extend(input);
     }
 }
 
-bool MiniHtmlLineIndex::measureMore(const MiniHtmlRenderInput& input, std::size_t count) {
+bool MiniHtmlLineIndex::measureMore(MiniHtmlRenderInput input, std::size_t count) {
+    input.Text.clear();
     for (; count > 0 && !complete(); --count) {
         extend(input);
     }
@@ -202,7 +190,9 @@ MiniHtmlRenderOutput MiniHtmlLineIndex::render(MiniHtmlRenderInput input, int vi
     const int textTop = input.Rect.Top;
     const int skipAbove = (input.CheckOnly ? std::min(visibleTop, input.Y) : visibleTop) - textTop;
     const int bottom = input.Rect.Bottom - textTop;
-    // Positions are exact down to the rectangle's bottom (the engine lays out nothing below it).
+    // Positions are exact down to the rectangle's bottom (the engine lays out nothing below it). The whole
+    // text is not needed for that, nor afterwards: only the pieces in view are laid out.
+    input.Text.clear();
     measureThrough(input, std::max(bottom, 1));
     // The first piece whose bottom reaches below skipAbove, and the first whose top lies at or below the
     // rectangle's bottom.

@@ -36,11 +36,12 @@ public:
     // Every piece measured: height() and width() are what the engine measures for the whole text.
     bool complete() const { return measuredPrefix() == pieceCount(); }
 
-    // Measures, with input's canvas, the pieces from the top until those starting above bottom (pixels from
-    // the text's top) all are: positions down to there are then exact.
-    void measureThrough(const MiniHtmlRenderInput& input, int bottom);
-    // Measures up to count more pieces; true while some remain.
-    bool measureMore(const MiniHtmlRenderInput& input, std::size_t count);
+    // Measures, with input's canvas and layout, the pieces from the top until those starting above bottom
+    // (pixels from the text's top) all are: positions down to there are then exact. input's text is not
+    // read: the index's own is measured.
+    void measureThrough(MiniHtmlRenderInput input, int bottom);
+    // Measures up to count more pieces, as measureThrough; true while some remain.
+    bool measureMore(MiniHtmlRenderInput input, std::size_t count);
 
     // MiniHtmlRender(input) for the index's text, with the same output, laying out only the lines that
     // reach below visibleTop (and below the hit-test point in a hit test). input.Rect may start far above
@@ -59,8 +60,8 @@ private:
     std::size_t measuredPrefix() const { return tops_.size() - 1; }
     int prefixTop() const { return tops_.back(); }
     int estimate(const Piece& piece) const { return piece.measured() ? piece.height : lineHeight_; }
-    // Moves the exact prefix down by one piece, measuring it unless it is already.
-    void extend(const MiniHtmlRenderInput& input);
+    // Moves the exact prefix down by one piece, measuring it with base's layout unless it is already.
+    void extend(const MiniHtmlRenderInput& base);
     void restartPrefix();
 
     std::string text_;
