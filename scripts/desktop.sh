@@ -22,6 +22,14 @@ pinlet_wait_until() {
     done
 }
 
+# pinlet_output_is EXPECTED COMMAND...: the command prints exactly the expected text. With pinlet_wait_until
+# the command runs again at every try (a "$(...)" argument would be read only once, before the wait).
+pinlet_output_is() {
+    local expected=$1
+    shift
+    [ "$("$@" 2>/dev/null)" = "$expected" ]
+}
+
 _pinlet_display_ready() {
     [ -s "$1" ] && DISPLAY=":$(head -n1 "$1")" xdpyinfo
 }

@@ -95,7 +95,7 @@ type_into_first_note() {
     first_row=$(row_y 1) || fail "no first row"
     pinlet_click_in "$LIST" 30 "$first_row"
     NOTE=$(pinlet_wait_window "$NOTE_SIZE" 5000) || fail "the name opened no note window"
-    pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" || fail "the note did not load"
+    pinlet_wait_until 3000 pinlet_output_is "Új jegyzet" xdotool getwindowname "$NOTE" || fail "the note did not load"
     pinlet_click_in "$NOTE" 150 150
     xdotool key --clearmodifiers ctrl+End Return
     xdotool type --delay 10 "$1"
@@ -140,7 +140,7 @@ step "the tray icon's click shows the list window at the bottom-right"
 # The new-note picture: a note window with the new note, and the list goes away.
 pinlet_click_in "$LIST" 24 20
 NOTE=$(pinlet_wait_window "$NOTE_SIZE" 5000) || fail "the new-note picture opened no note window"
-pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" ||
+pinlet_wait_until 3000 pinlet_output_is "Új jegyzet" xdotool getwindowname "$NOTE" ||
     fail "the note window is called '$(xdotool getwindowname "$NOTE")'"
 [ "$(sql "SELECT nev || '/' || jegyzet FROM jegyzetek")" = "Új jegyzet/Ez egy új jegyzet" ] ||
     fail "the new note is not in the database as made"
@@ -165,7 +165,7 @@ step "the list shows the note $(($(date +%s%3N) - closed_at)) ms after its windo
 # A second note, then delete mode: its name goes, its row stays, marked.
 pinlet_click_in "$LIST" 24 20
 NOTE=$(pinlet_wait_window "$NOTE_SIZE" 5000) || fail "the second note window did not open"
-pinlet_wait_until 3000 test "$(sql "SELECT count(*) FROM jegyzetek")" = 2 || fail "no second note"
+pinlet_wait_until 3000 pinlet_output_is 2 sql "SELECT count(*) FROM jegyzetek" || fail "no second note"
 pinlet_click_in "$NOTE" 349 20
 pinlet_wait_until 3000 pinlet_unmapped "$NOTE" || fail "the second note window did not close"
 click_tray 1
@@ -179,7 +179,7 @@ pinlet_click_in "$LIST" 30 "$second_row"
 pinlet_wait_until 3000 confirm_shown ||
     fail "deleting asked nothing"
 xdotool key Return
-pinlet_wait_until 3000 test "$(sql "SELECT torolve FROM jegyzetek WHERE id = 2")" = 1 ||
+pinlet_wait_until 3000 pinlet_output_is 1 sql "SELECT torolve FROM jegyzetek WHERE id = 2" ||
     fail "the deleted note is not marked deleted"
 pinlet_wait_until 2500 rows_are 1 || fail "the deleted note stays in the list"
 [ "$(sql "SELECT count(*) FROM jegyzetek")" = 2 ] || fail "the deleted note's row is gone"
@@ -193,7 +193,7 @@ xdotool key Down Return
 pinlet_wait_until 3000 rows_are 2 || fail "the restore list does not show the header and the deleted note"
 deleted_row=$(row_y 2) || fail "no deleted note in the restore list"
 pinlet_click_in "$LIST" 30 "$deleted_row"
-pinlet_wait_until 3000 test "$(sql "SELECT torolve FROM jegyzetek WHERE id = 2")" = 0 ||
+pinlet_wait_until 3000 pinlet_output_is 0 sql "SELECT torolve FROM jegyzetek WHERE id = 2" ||
     fail "the note was not brought back"
 # Back in normal mode, the second row opens the restored note.
 pinlet_wait_until 2500 rows_are 2 || fail "the restored note is not back in the list"
@@ -250,7 +250,7 @@ type_into_first_note "kilepes"
 # shows in the caption once they are all handled.
 xdotool key --clearmodifiers Tab End
 xdotool type --delay 10 "!"
-pinlet_wait_until 5000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet!" || fail "the typing was not handled"
+pinlet_wait_until 5000 pinlet_output_is "Új jegyzet!" xdotool getwindowname "$NOTE" || fail "the typing was not handled"
 kill -TERM "$PINLET_PID"
 pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "a termination signal did not end the program"
 wait "$PINLET_PID"

@@ -52,10 +52,6 @@ notes() {
     sqlite3 -batch -noheader "file:$DB?mode=ro" "SELECT count(*) FROM jegyzetek"
 }
 
-notes_are() {
-    [ "$(notes)" = "$1" ]
-}
-
 # start_pinlet [EXECUTABLE]: starts the program and waits until its list window shows.
 start_pinlet() {
     "${1:-$PINLET}" >>"$WORK/pinlet.log" 2>&1 &
@@ -88,13 +84,13 @@ locks_are() {
 # ---- the default keys
 
 start_pinlet
-pinlet_wait_until 5000 notes_are 0 || fail "the fresh database is not empty"
+pinlet_wait_until 5000 pinlet_output_is 0 notes || fail "the fresh database is not empty"
 hide_list
 
 # Ctrl+Alt+N while no window of the program shows: a new note, in a window of its own, ready for typing.
 xdotool key ctrl+alt+n
 NOTE=$(pinlet_wait_window "$NOTE_SIZE" 5000) || fail "Ctrl+Alt+N opened no note window"
-pinlet_wait_until 3000 notes_are 1 || fail "Ctrl+Alt+N made $(notes) notes"
+pinlet_wait_until 3000 pinlet_output_is 1 notes || fail "Ctrl+Alt+N made $(notes) notes"
 pinlet_wait_until 3000 active_is "$NOTE" || fail "the new note's window does not have the keyboard"
 pinlet_unmapped "$LIST" || fail "Ctrl+Alt+N showed the list window"
 step "Ctrl+Alt+N opened a new note"
@@ -112,16 +108,16 @@ pinlet_wait_until 2000 locks_are 0x12 || fail "Caps Lock and Num Lock did not go
 xdotool key ctrl+alt+j
 pinlet_wait_until 3000 pinlet_mapped "$LIST" || fail "with Caps Lock and Num Lock on Ctrl+Alt+J did nothing"
 xdotool key ctrl+alt+n
-pinlet_wait_until 3000 notes_are 2 || fail "with the locks on Ctrl+Alt+N made $(notes) notes, not 2"
+pinlet_wait_until 3000 pinlet_output_is 2 notes || fail "with the locks on Ctrl+Alt+N made $(notes) notes, not 2"
 xdotool key Caps_Lock Num_Lock
 pinlet_wait_until 2000 locks_are 0 || fail "Caps Lock and Num Lock did not go off"
 step "Caps Lock and Num Lock on: both keys still work"
 
 # Holding the keys down makes one note, however long the key repeats.
 xdotool keydown ctrl+alt+n
-pinlet_wait_until 3000 notes_are 3 || fail "holding Ctrl+Alt+N made no note"
+pinlet_wait_until 3000 pinlet_output_is 3 notes || fail "holding Ctrl+Alt+N made no note"
 # The key repeats while it stays down: a second note within a second would be one of those.
-pinlet_wait_until 1000 notes_are 4 && fail "holding Ctrl+Alt+N down made more than one note"
+pinlet_wait_until 1000 pinlet_output_is 4 notes && fail "holding Ctrl+Alt+N down made more than one note"
 xdotool keyup n keyup alt keyup ctrl
 step "Ctrl+Alt+N held down made one note"
 
@@ -161,7 +157,7 @@ before=$(notes)
 hide_list
 xdotool key ctrl+alt+n ctrl+alt+j
 xdotool key ctrl+alt+k
-pinlet_wait_until 3000 notes_are $((before + 1)) || fail "Ctrl+Alt+K did not make a note"
+pinlet_wait_until 3000 pinlet_output_is $((before notes + 1)) || fail "Ctrl+Alt+K did not make a note"
 pinlet_unmapped "$LIST" || fail "Ctrl+Alt+J still brings the list up after list= switched it off"
 [ "$(notes)" = $((before + 1)) ] || fail "Ctrl+Alt+N still makes notes after new= moved it"
 stop_pinlet
