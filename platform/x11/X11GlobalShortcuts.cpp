@@ -162,25 +162,24 @@ bool X11GlobalShortcuts::nativeEventFilter(const QByteArray& eventType, void* me
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
         return false;
     const auto* key = static_cast<const xcb_key_press_event_t*>(message);
-    if (key->event != root_)
+    // A release counts wherever it is reported: one missed would leave the combination dead.
+    if (key->event != root_ && type == XCB_KEY_PRESS)
         return false;
-
     for (Held& held : held_) {
         if (std::find(held.keycodes.begin(), held.keycodes.end(), key->detail) == held.keycodes.end())
             continue;
         if (type == XCB_KEY_RELEASE) {
-            if (held.down == key->detail) {
-                held.down = 0;
-                held.releasedat = key->time;
-            }
+            held.down = 0;
+            held.releasedat = key->time;
             continue;
         }
         if ((key->state & kModifierBits & ~lockmask_) != held.modifiers)
             continue;
-        // Held keys repeat as further presses, or as a release and a press at the same moment.
-        if (held.down == key->detail || (held.releasedat != 0 && held.releasedat == key->time))
-            continue;
+        // A held key repeats as further presses, or as a release and a press at the same moment.
+        const bool repeat = held.down == key->detail || held.releasedat == key->time;
         held.down = key->detail;
+        if (repeat)
+            continue;
         // Run from the event loop, outside the delivery of the X event.
         QMetaObject::invokeMethod(QCoreApplication::instance(), held.action, Qt::QueuedConnection);
     }
