@@ -9,6 +9,7 @@
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
 #include "windows/ExitSave.h"
+#include "windows/GlobalShortcutKeys.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
 
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
                      [&] { Form2->bringup(); });
 
     Form2->show();
+    startglobalshortcuts(*Form2, store->ini);
     const int result = app.exec();
 
     // The newest objects go first: the note windows (newest first), the list window with its tray icon,
