@@ -16,8 +16,8 @@ HOLDER_PID=""
 STARTED=$(date +%s%3N)
 
 finish() {
-    [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
-    [ -n "$HOLDER_PID" ] && kill "$HOLDER_PID" 2>/dev/null
+    [ -n "${PINLET_PID:-}" ] && kill "$PINLET_PID" 2>/dev/null
+    [ -n "${HOLDER_PID:-}" ] && kill "$HOLDER_PID" 2>/dev/null
     pinlet_desktop_stop
     [ -n "${KEEP:-}" ] || rm -rf "$WORK"
 }
