@@ -1,5 +1,7 @@
 #include "db/DatabaseCopy.h"
 
+#include "db/ScratchFile.h"
+
 #include <sqlite3.h>
 
 #include <atomic>
@@ -61,32 +63,6 @@ private:
     sqlite3* handle_ = nullptr;
 };
 
-// The temporary copy: removed unless it was given its final name.
-class Scratch {
-public:
-    explicit Scratch(const std::string& target)
-        : path_(target + "." + std::to_string(PINLET_GETPID()) + "-" + std::to_string(sequence++) + ".tmp") {
-        remove();
-    }
-    ~Scratch() {
-        if (!kept_)
-            remove();
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    const std::string& path() const { return path_; }
-    void kept() { kept_ = true; }
-
-private:
-    void remove() noexcept {
-        std::error_code ignored;
-        std::filesystem::remove(fspath(path_), ignored);
-        std::filesystem::remove(fspath(path_ + "-journal"), ignored);
-    }
-    std::string path_;
-    bool kept_ = false;
-};
-
 std::vector<std::string> integritylines(sqlite3* handle, int& rc) {
     std::vector<std::string> lines;
     sqlite3_stmt* statement = nullptr;
@@ -120,7 +96,8 @@ void backupdatabase(const std::string& source, const std::string& target) {
     Handle from(source, SQLITE_OPEN_READONLY, source);
     sqlite3_busy_timeout(from.get(), 3000);
 
-    Scratch scratch(target);
+    ScratchFile scratch(target + "." + std::to_string(PINLET_GETPID()) + "-" + std::to_string(sequence++) +
+                        ".tmp");
     {
         Handle to(scratch.path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, target);
         // The scratch file needs no journal: until it is renamed it is nobody's database. Its pages are
@@ -150,7 +127,7 @@ void backupdatabase(const std::string& source, const std::string& target) {
     std::filesystem::rename(fspath(scratch.path()), fspath(target), error);
     if (error)
         throw Error(prefixed(target, error.message()));
-    scratch.kept();
+    scratch.keep();
 }
 
 ReadOnlyDatabase::ReadOnlyDatabase(const std::string& path) : path_(path) {

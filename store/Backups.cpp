@@ -2,6 +2,7 @@
 
 #include "db/DatabaseCopy.h"
 #include "store/FileMessages.h"
+#include "store/FilePaths.h"
 #include "store/zkpldm_unit.h"
 
 #include <algorithm>
@@ -15,21 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-#ifdef _WIN32
-constexpr char separator = '\\';
-#else
-constexpr char separator = '/';
-#endif
-
-fs::path fspath(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 std::chrono::sys_days days(const Tdate& date) {
     return std::chrono::year_month_day(std::chrono::year(date.year),
@@ -80,7 +66,7 @@ std::optional<Tdate> Tdate::fromtext(const std::string& text) {
 }
 
 std::string backupfolder(const std::string& databasefolder) {
-    return databasefolder + separator + "pinlet-mentesek";
+    return databasefolder + pathseparator + "pinlet-mentesek";
 }
 
 std::string backupfilename(const Tdate& date) {
@@ -88,7 +74,7 @@ std::string backupfilename(const Tdate& date) {
 }
 
 std::string backuppath(const std::string& databasefolder, const Tdate& date) {
-    return backupfolder(databasefolder) + separator + backupfilename(date);
+    return backupfolder(databasefolder) + pathseparator + backupfilename(date);
 }
 
 std::optional<Tdate> backupdate(const std::string& filename) {
@@ -117,10 +103,10 @@ std::vector<Tbackupcopy> listbackups(const std::string& folder) {
     std::error_code error;
     for (fs::directory_iterator entry(fspath(folder), error), end; !error && entry != end;
          entry.increment(error)) {
-        const std::optional<Tdate> date = backupdate(utf8(entry->path().filename()));
+        const std::optional<Tdate> date = backupdate(utf8path(entry->path().filename()));
         if (!date)
             continue;
-        Tbackupcopy copy{*date, utf8(entry->path()), 0, {}};
+        Tbackupcopy copy{*date, utf8path(entry->path()), 0, {}};
         try {
             sqldb::ReadOnlyDatabase file(copy.path);
             copy.problem = file.problems();
@@ -146,7 +132,8 @@ std::string takebackup(const Tzkpldm& store, const Tdate& today) {
     const std::string target = backuppath(store.dbdir, today);
     std::error_code error;
     fs::create_directory(fspath(folder), error);
-    if (error || !fs::is_directory(fspath(folder)))
+    std::error_code ignored;
+    if (error || !fs::is_directory(fspath(folder), ignored))
         throw std::runtime_error(cannotcreatefilemessage(
             target, error ? error.message() : "\"" + folder + "\" is a file, not a folder."));
     try {
@@ -159,14 +146,14 @@ std::string takebackup(const Tzkpldm& store, const Tdate& today) {
     std::vector<fs::path> scratch;
     for (fs::directory_iterator entry(fspath(folder), error), end; !error && entry != end;
          entry.increment(error)) {
-        const std::string name = utf8(entry->path().filename());
+        const std::string name = utf8path(entry->path().filename());
         if (const std::optional<Tdate> date = backupdate(name))
             dates.push_back(*date);
         else if (leftover(name) && name.rfind(backupfilename(today), 0) != 0)
             scratch.push_back(entry->path());
     }
     for (const Tdate& date : backupstoremove(dates, today))
-        fs::remove(fspath(folder + separator + backupfilename(date)), error);
+        fs::remove(fspath(folder + pathseparator + backupfilename(date)), error);
     for (const fs::path& path : scratch)
         fs::remove(path, error);
     return target;

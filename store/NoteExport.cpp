@@ -1,6 +1,7 @@
 #include "store/NoteExport.h"
 
 #include "store/FileMessages.h"
+#include "store/FilePaths.h"
 #include "store/NewFile.h"
 #include "store/NoteMerge.h"
 #include "store/TextEncoding.h"
@@ -15,16 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-#ifdef _WIN32
-constexpr char separator = '\\';
-#else
-constexpr char separator = '/';
-#endif
-
-fs::path fspath(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 std::size_t sequencelength(unsigned char lead) {
     if (lead < 0x80)
@@ -106,11 +97,11 @@ void writenumbered(const std::string& folder, const std::string& name, const std
         if (taken.contains(asciilower(file)))
             continue;
         taken.insert(asciilower(file));
-        if (createnewfile(folder + separator + file, bytes))
+        if (createnewfile(folder + pathseparator + file, bytes))
             return;
     }
     throw std::runtime_error(
-        cannotcreatefilemessage(folder + separator + name + extension, "Every numbered name is taken."));
+        cannotcreatefilemessage(folder + pathseparator + name + extension, "Every numbered name is taken."));
 }
 
 } // namespace
@@ -151,7 +142,7 @@ Texport exportnotes(Tzkpldm& store, const std::string& parent, const Tdate& toda
     std::erase_if(notes, [](const Tstorednote& note) { return note.deleted; });
 
     Texport result;
-    const std::string base = parent + separator + "Pinlet jegyzetek " + today.totext();
+    const std::string base = parent + pathseparator + "Pinlet jegyzetek " + today.totext();
     for (int number = 1;; ++number) {
         result.folder = number == 1 ? base : base + " (" + std::to_string(number) + ")";
         std::error_code error;

@@ -3,6 +3,7 @@
 #include "shell/PinletApplication.h"
 #include "shell/helpers.h"
 #include "store/Backups.h"
+#include "store/FilePaths.h"
 #include "store/NoteExport.h"
 #include "store/NoteMerge.h"
 #include "store/zkpldm_unit.h"
@@ -28,7 +29,7 @@ std::string utf8(const QString& text) {
 
 bool fileexists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::exists(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
+    return std::filesystem::exists(fspath(path), error);
 }
 
 } // namespace
