@@ -98,7 +98,7 @@ std::vector<Tdate> backupstoremove(std::vector<Tdate> copies, const Tdate& today
     return removed;
 }
 
-std::vector<Tbackupcopy> listbackups(const std::string& folder) {
+std::vector<Tbackupcopy> listbackups(const std::string& folder, const std::vector<Tbackupcopy>& known) {
     std::vector<Tbackupcopy> copies;
     std::error_code error;
     for (fs::directory_iterator entry(fspath(folder), error), end; !error && entry != end;
@@ -106,7 +106,19 @@ std::vector<Tbackupcopy> listbackups(const std::string& folder) {
         const std::optional<Tdate> date = backupdate(utf8path(entry->path().filename()));
         if (!date)
             continue;
-        Tbackupcopy copy{*date, utf8path(entry->path()), 0, {}};
+        Tbackupcopy copy;
+        copy.date = *date;
+        copy.path = utf8path(entry->path());
+        std::error_code stamperror;
+        copy.size = entry->file_size(stamperror);
+        copy.written = entry->last_write_time(stamperror).time_since_epoch().count();
+        const auto same = std::find_if(known.begin(), known.end(), [&copy](const Tbackupcopy& earlier) {
+            return earlier.path == copy.path && earlier.size == copy.size && earlier.written == copy.written;
+        });
+        if (same != known.end() && !stamperror) {
+            copies.push_back(*same);
+            continue;
+        }
         try {
             sqldb::ReadOnlyDatabase file(copy.path);
             copy.problem = file.problems();

@@ -6,6 +6,7 @@
 // copy's name is always a whole copy, though the disk may have damaged it since; listing checks it again.
 
 #include <compare>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,15 +46,18 @@ std::vector<Tdate> backupstoremove(std::vector<Tdate> copies, const Tdate& today
 struct Tbackupcopy {
     Tdate date;
     std::string path;
-    int notes = 0;       // live notes in it
-    std::string problem; // why it cannot be used; empty when it is sound
+    int notes = 0;            // live notes in it
+    std::string problem;      // why it cannot be used; empty when it is sound
+    std::uintmax_t size = 0;  // the file as it was checked: a copy whose size and time of last write
+    std::int64_t written = 0; // are the same has not changed since
     bool good() const { return problem.empty(); }
 };
 
 // The copies in the folder, newest first, each checked with integrity_check and counted. A copy that fails
 // the check, cannot be read, or is no database of this program is listed with its problem and never as
-// good. A missing folder gives none. Never throws.
-std::vector<Tbackupcopy> listbackups(const std::string& folder);
+// good. A missing folder gives none. Never throws. A copy in `known` (an earlier listing) whose file has
+// not changed since is not checked again: checking reads every page, and the copies never change.
+std::vector<Tbackupcopy> listbackups(const std::string& folder, const std::vector<Tbackupcopy>& known = {});
 
 // Takes today's copy of the store's database file, replacing a copy of the same day, then removes the
 // copies that the rotation no longer keeps (a file that will not go is tried again with the next copy).

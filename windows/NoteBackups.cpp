@@ -46,6 +46,8 @@ TNoteBackups::TNoteBackups(QWidget* owner, std::function<void(const QString&)> n
     connect(&busyretry_, &QTimer::timeout, this, [this] { dailybackup(); });
 }
 
+TNoteBackups::~TNoteBackups() = default;
+
 void TNoteBackups::start() {
     QTimer::singleShot(kFirstCheckMs, this, [this] { dailybackup(); });
     timer_.start();
@@ -88,7 +90,8 @@ void TNoteBackups::addmenuitems(QMenu& menu) {
 
 void TNoteBackups::fillmenu() {
     copies_->clear();
-    const std::vector<Tbackupcopy> copies = listbackups(backupfolder(zkpldm->dbdir));
+    listed_ = listbackups(backupfolder(zkpldm->dbdir), listed_);
+    const std::vector<Tbackupcopy>& copies = listed_;
     if (copies.empty())
         copies_->addAction(kNoBackups)->setEnabled(false);
     for (const Tbackupcopy& copy : copies) {

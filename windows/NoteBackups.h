@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <vector>
 
 class QMenu;
 class QWidget;
@@ -47,6 +48,7 @@ public:
 
     // `notice` shows one line of plain text in the list window's notice popup.
     TNoteBackups(QWidget* owner, std::function<void(const QString&)> notice);
+    ~TNoteBackups() override;
 
     // Seams for tests: the day, and the folder dialog (an empty answer is a cancel).
     std::function<QDate()> today = &QDate::currentDate;
@@ -79,7 +81,8 @@ private:
     QWidget* owner_;
     std::function<void(const QString&)> notice_;
     QMenu* copies_;
-    QDate attempted_; // the day of the last daily attempt
+    QDate attempted_;                 // the day of the last daily attempt
+    std::vector<Tbackupcopy> listed_; // the last listing, so unchanged copies are not checked again
     QTimer timer_;
     QTimer busyretry_;
 };

@@ -230,6 +230,13 @@ TEST_F(BackupTest, ADamagedCopyIsNeverListedAsGood) {
     for (std::size_t i = 1; i < listed.size(); ++i)
         EXPECT_FALSE(listed[i].good()) << listed[i].date.totext() << " listed as good";
     EXPECT_TRUE(listbackups(copies().string() + "-none").empty());
+
+    // An earlier listing spares checking a copy again only while its file is unchanged.
+    EXPECT_EQ(listbackups(copies().string(), listed).size(), 7u);
+    writefile(copy("2026-12-10").string(), good.substr(0, good.size() - 4096));
+    const std::vector<Tbackupcopy> again = listbackups(copies().string(), listed);
+    ASSERT_EQ(again.size(), 7u);
+    EXPECT_FALSE(again[0].good()) << "a copy damaged since the last listing is listed as good";
 }
 
 #ifndef _WIN32
