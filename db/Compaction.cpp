@@ -1,17 +1,12 @@
 #include "db/Compaction.h"
 
-#include <sqlite3.h>
+#include "db/ScratchFile.h"
 
-#include <filesystem>
-#include <system_error>
+#include <sqlite3.h>
 
 namespace sqldb {
 
 namespace {
-
-std::filesystem::path fspath(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 std::string sqlliteral(const std::string& text) {
     std::string result = "'";
@@ -22,25 +17,6 @@ std::string sqlliteral(const std::string& text) {
     }
     return result + "'";
 }
-
-// The copy and its journal are scratch: gone before the work starts and after it ends, whatever happens.
-// A journal left beside an old copy would otherwise be rolled into the new one as a hot journal.
-class ScratchFile {
-public:
-    explicit ScratchFile(std::string path) : path_(std::move(path)) { remove(); }
-    ~ScratchFile() { remove(); }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    void remove() noexcept {
-        std::error_code ignored;
-        std::filesystem::remove(fspath(path_), ignored);
-        std::filesystem::remove(fspath(path_ + "-journal"), ignored);
-    }
-    std::string path_;
-};
 
 // The copy's own connection. It needs no journal and no sync: nothing of it outlives the compaction.
 class CopyConnection {
