@@ -139,7 +139,7 @@ private:
     std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
     void markdeleted(std::int32_t id, int mark);
     void runconnected(const std::string& statement); // on the open connection, which stays open
-    Tstorednote currentrow(std::int32_t id);          // on the open connection and table
+    Tstorednote currentrow(std::int32_t id);         // on the open connection and table
 
     TStoreEnvironment environment_;
     sqldb::FileStamp seen_; // the database file as pollchanges() last saw it

@@ -45,14 +45,22 @@ TEST_F(SyncTest, ACheckedSaveNeverOverwritesWhatAnotherWriterChanged) {
     };
     const Case cases[] = {
         {"nobody else wrote", "", true, {true, false, {"név", "itt"}}},
-        {"text changed there", "UPDATE jegyzetek SET jegyzet='ott' WHERE nev='név'", false,
+        {"text changed there",
+         "UPDATE jegyzetek SET jegyzet='ott' WHERE nev='név'",
+         false,
          {true, false, {"név", "ott"}}},
-        {"renamed there", "UPDATE jegyzetek SET nev='más' WHERE nev='név'", false,
+        {"renamed there",
+         "UPDATE jegyzetek SET nev='más' WHERE nev='név'",
+         false,
          {true, false, {"más", "eredeti"}}},
-        {"deleted there", "UPDATE jegyzetek SET torolve=1 WHERE nev='név'", false,
+        {"deleted there",
+         "UPDATE jegyzetek SET torolve=1 WHERE nev='név'",
+         false,
          {true, true, {"név", "eredeti"}}},
         {"removed there", "DELETE FROM jegyzetek WHERE nev='név'", false, {}},
-        {"same text written there", "UPDATE jegyzetek SET modositva='2030-01-01' WHERE nev='név'", true,
+        {"same text written there",
+         "UPDATE jegyzetek SET modositva='2030-01-01' WHERE nev='név'",
+         true,
          {true, false, {"név", "itt"}}},
     };
     for (const Writer writer : {Writer::secondconnection, Writer::renamedover}) {
@@ -82,7 +90,10 @@ TEST_F(SyncTest, EveryWriteAfterARenameReachesTheNewFile) {
         const char* check; // a query on the new file that must give "1"
     };
     const Case cases[] = {
-        {"save", [](Tzkpldm& s, std::int32_t id) { s.savejegyzet(id, {"n", "új"}); },
+        {"save",
+         [](Tzkpldm& s, std::int32_t id) {
+             s.savejegyzet(id, {"n", "új"});
+         },
          "SELECT count(*) FROM jegyzetek WHERE jegyzet='új'"},
         {"geometry",
          [](Tzkpldm& s, std::int32_t id) {
