@@ -199,8 +199,8 @@ Tjegyzet Tzkpldm::getjegyzet(std::int32_t id) {
     return result;
 }
 
-Tstorednote Tzkpldm::currentrow(std::int32_t id) {
-    Tstorednote note;
+Tnotestate Tzkpldm::currentrow(std::int32_t id) {
+    Tnotestate note;
     if (jegyzetek.locate("id", static_cast<std::int64_t>(id))) {
         note.exists = true;
         note.deleted = jegyzetek.asinteger("torolve") == 1;
@@ -210,16 +210,16 @@ Tstorednote Tzkpldm::currentrow(std::int32_t id) {
     return note;
 }
 
-Tstorednote Tzkpldm::readjegyzet(std::int32_t id) {
+Tnotestate Tzkpldm::readjegyzet(std::int32_t id) {
     db.connect();
     jegyzetek.open();
-    const Tstorednote note = currentrow(id);
+    const Tnotestate note = currentrow(id);
     jegyzetek.close();
     db.disconnect();
     return note;
 }
 
-Tcheckedsave Tzkpldm::savejegyzetif(std::int32_t id, const Tstorednote& expected, const Tjegyzet& jegyzet) {
+Tcheckedsave Tzkpldm::savejegyzetif(std::int32_t id, const Tnotestate& expected, const Tjegyzet& jegyzet) {
     db.connect();
     // The write lock is taken before the read, so the row read is the row written.
     runconnected("BEGIN IMMEDIATE");

@@ -31,18 +31,18 @@ struct Tjegyzet {
 
 // A note as it stands in the database: what a window read, to tell at its next save whether anyone else
 // (another process, another machine through a synchronised folder) changed it since.
-struct Tstorednote {
+struct Tnotestate {
     bool exists = false;  // false: no row with the id
     bool deleted = false; // marked deleted
     Tjegyzet jegyzet;
 
-    friend bool operator==(const Tstorednote&, const Tstorednote&) = default;
+    friend bool operator==(const Tnotestate&, const Tnotestate&) = default;
 };
 
 // What a checked save found, and the note as it stands after it.
 struct Tcheckedsave {
     bool saved = false;  // false: the note differed from what was expected, and nothing was written
-    Tstorednote current; // after a save: the saved note
+    Tnotestate current; // after a save: the saved note
 };
 
 // A note as the list shows it.
@@ -92,12 +92,12 @@ public:
     // The note's name and text; both empty when there is no such note. Notes marked deleted read too.
     Tjegyzet getjegyzet(std::int32_t id);
     // The note as it stands, deleted or not, or not there at all. Connects, reads and disconnects.
-    Tstorednote readjegyzet(std::int32_t id);
+    Tnotestate readjegyzet(std::int32_t id);
     // Saves name and text into the note only if it still stands as expected (as the caller last read or
     // saved it); otherwise writes nothing and hands back how it stands now. Read and write are one
     // transaction, so no other writer slips in between. The deletion mark is kept as it is. Sets changed
     // after a save. Leaves the connection closed.
-    Tcheckedsave savejegyzetif(std::int32_t id, const Tstorednote& expected, const Tjegyzet& jegyzet);
+    Tcheckedsave savejegyzetif(std::int32_t id, const Tnotestate& expected, const Tjegyzet& jegyzet);
     // Whether the database file changed since the last call: a commit by anyone (this program included) or
     // the file replaced. Sets changed when it did. Cheap enough for every tick of the list's timer.
     bool pollchanges();
@@ -139,7 +139,7 @@ private:
     std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
     void markdeleted(std::int32_t id, int mark);
     void runconnected(const std::string& statement); // on the open connection, which stays open
-    Tstorednote currentrow(std::int32_t id);         // on the open connection and table
+    Tnotestate currentrow(std::int32_t id);         // on the open connection and table
 
     TStoreEnvironment environment_;
     sqldb::FileStamp seen_; // the database file as pollchanges() last saw it

@@ -41,7 +41,7 @@ TEST_F(SyncTest, ACheckedSaveNeverOverwritesWhatAnotherWriterChanged) {
         const char* what;
         const char* there; // the other writer's statements; empty: nobody else wrote
         bool saved;
-        Tstorednote after;
+        Tnotestate after;
     };
     const Case cases[] = {
         {"nobody else wrote", "", true, {true, false, {"név", "itt"}}},
@@ -67,7 +67,7 @@ TEST_F(SyncTest, ACheckedSaveNeverOverwritesWhatAnotherWriterChanged) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.what) + (writer == Writer::renamedover ? ", renamed over" : ""));
             const std::int32_t id = store->savejegyzet(-1, {"név", "eredeti"});
-            const Tstorednote read = store->readjegyzet(id);
+            const Tnotestate read = store->readjegyzet(id);
             ASSERT_TRUE(read.exists);
             if (*c.there)
                 writer == Writer::renamedover ? replacebyrename(dbpath, c.there) : execute(dbpath, c.there);
