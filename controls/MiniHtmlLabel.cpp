@@ -6,13 +6,16 @@
 #include "minihtml/markup.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -21,11 +24,14 @@ constexpr int kBarWidth = 8;
 } // namespace
 
 TMiniHtmlLabel::TMiniHtmlLabel(QWidget* parent)
-    : MiniHtmlControl(parent, 2), bar_(new QScrollBar(Qt::Vertical, this)) {
+    : MiniHtmlControl(parent, 2), bar_(new QScrollBar(Qt::Vertical, this)), idle_(new QTimer(this)) {
     bar_->setObjectName(QStringLiteral("scrollBar"));
     bar_->setCursor(Qt::ArrowCursor);
     bar_->hide();
     connect(bar_, &QScrollBar::valueChanged, this, &TMiniHtmlLabel::setScrollOffset);
+    idle_->setSingleShot(true);
+    idle_->setInterval(0);
+    connect(idle_, &QTimer::timeout, this, &TMiniHtmlLabel::measureIdle);
 }
 
 void TMiniHtmlLabel::setTransparent(bool on) {
@@ -54,12 +60,32 @@ void TMiniHtmlLabel::setScrolling(bool on) {
 }
 
 void TMiniHtmlLabel::setScrollOffset(int offset) {
+    if (scrolling_ && !lines_.complete()) {
+        // Lines are measured as they come into view; a scroll to the end (or past what is measured) lays
+        // out what it shows first, so the end is the exact end.
+        const int view = frameTextRect().height();
+        const bool toEnd = offset >= bar_->maximum();
+        pinlet::MeasuringCanvas measuring(*this, canvasFont());
+        const MiniHtmlRenderInput input = layoutInput(measuring.canvas());
+        if (toEnd) {
+            lines_.measureMore(input, std::numeric_limits<std::size_t>::max());
+        } else {
+            lines_.measureThrough(input, offset + view);
+        }
+        applyContentHeight(lines_.height());
+        if (toEnd) {
+            offset = bar_->maximum();
+        }
+    }
     offset = scrolling_ ? std::clamp(offset, 0, std::max(0, contentHeight_ - frameTextRect().height())) : 0;
     if (offset == offset_) {
         return;
     }
     offset_ = offset;
-    bar_->setValue(offset);
+    {
+        const QSignalBlocker quiet(bar_);
+        bar_->setValue(offset);
+    }
     update();
     // What lies under a resting pointer moved with the text.
     if (underMouse()) {
@@ -71,7 +97,28 @@ bool TMiniHtmlLabel::barShown() const {
     return !bar_->isHidden();
 }
 
+MiniHtmlRenderInput TMiniHtmlLabel::layoutInput(Canvas& canvas) const {
+    MiniHtmlRect rect = frameTextRect();
+    if (barShown()) {
+        rect.Right -= kBarWidth;
+    }
+    MiniHtmlRenderInput input = renderInput(canvas, rect);
+    input.Text.clear(); // the index measures its own copy
+    return input;
+}
+
+void TMiniHtmlLabel::applyContentHeight(int height) {
+    contentHeight_ = height;
+    const int view = frameTextRect().height();
+    const int maximum = barShown() ? std::max(0, height - view) : 0;
+    offset_ = std::clamp(offset_, 0, maximum);
+    const QSignalBlocker quiet(bar_);
+    bar_->setRange(0, maximum);
+    bar_->setValue(offset_);
+}
+
 void TMiniHtmlLabel::updateScrollRange() {
+    idle_->stop();
     if (!scrolling_) {
         offset_ = 0;
         contentHeight_ = 0;
@@ -81,30 +128,53 @@ void TMiniHtmlLabel::updateScrollRange() {
     pinlet::MeasuringCanvas measuring(*this, canvasFont());
     const MiniHtmlRect full = frameTextRect();
     const int view = full.height();
-    auto heightAt = [&](int right) {
+    // Laid out lazily: what is not measured yet counts as one line a piece, which is never more than it
+    // takes. A text that overflows even so keeps the bar; one that does not is short, and is measured
+    // whole. Either way the text is measured at one width only: the one it is shown at.
+    auto heightAt = [&](bool narrow) {
         MiniHtmlRect rect = full;
-        rect.Right = right;
-        lines_.update(renderInput(measuring.canvas(), rect));
+        if (narrow) {
+            rect.Right -= kBarWidth;
+        }
+        MiniHtmlRenderInput input = renderInput(measuring.canvas(), rect);
+        lines_.update(input);
+        input.Text.clear(); // the index has it; measuring reads its own
+        // What the view shows at the kept offset, so the offset stays where a full layout keeps it.
+        lines_.measureThrough(input, offset_ + view);
+        if (lines_.height() <= view) {
+            lines_.measureMore(input, std::numeric_limits<std::size_t>::max());
+        }
         return lines_.height();
     };
-    // Measure at the width the text has now first, so a list that keeps its bar is measured once.
-    const int narrow = full.Right - kBarWidth;
     const bool wasShown = barShown();
-    int height = heightAt(wasShown ? narrow : full.Right);
+    int height = heightAt(wasShown);
     const bool show = height > view;
     if (show != wasShown) {
-        height = heightAt(show ? narrow : full.Right);
+        height = heightAt(show);
     }
-    contentHeight_ = height;
-    const int maximum = show ? std::max(0, height - view) : 0;
-    offset_ = std::clamp(offset_, 0, maximum);
     const QSignalBlocker quiet(bar_);
-    bar_->setRange(0, maximum);
     bar_->setPageStep(std::max(1, view));
     bar_->setSingleStep(measuring.canvas().measureText("gh", dtExternalLeading).cy);
-    bar_->setValue(offset_);
     bar_->setGeometry(full.Right - kBarWidth, full.Top, kBarWidth, view);
     bar_->setVisible(show);
+    applyContentHeight(height);
+}
+
+void TMiniHtmlLabel::measureIdle() {
+    if (!scrolling_ || lines_.complete()) {
+        return;
+    }
+    // A slice at a time, so that input and painting go on between slices.
+    pinlet::MeasuringCanvas measuring(*this, canvasFont());
+    const MiniHtmlRenderInput input = layoutInput(measuring.canvas());
+    QElapsedTimer slice;
+    slice.start();
+    while (lines_.measureMore(input, 64) && slice.elapsed() < 4) {
+    }
+    applyContentHeight(lines_.height());
+    if (!lines_.complete()) {
+        idle_->start();
+    }
 }
 
 void TMiniHtmlLabel::textChanged() {
@@ -208,6 +278,14 @@ void TMiniHtmlLabel::paintEvent(QPaintEvent*) {
     xSize_ = out.XSize;
     ySize_ = out.YSize;
     applyAutoSize(out.XSize, out.YSize);
+    // The paint may have measured lines further down; the lines not shown yet are measured once the window
+    // stands, while the program is idle.
+    if (scrolling_ && lines_.height() != contentHeight_) {
+        applyContentHeight(lines_.height());
+    }
+    if (scrolling_ && !lines_.complete() && !idle_->isActive()) {
+        idle_->start();
+    }
 }
 
 void TMiniHtmlLabel::showHint(QPoint point, QPoint globalPoint) {

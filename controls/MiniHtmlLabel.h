@@ -10,6 +10,7 @@
 #include "controls/MiniHtmlLineIndex.h"
 
 class QScrollBar;
+class QTimer;
 
 class TMiniHtmlLabel : public MiniHtmlControl {
     Q_OBJECT
@@ -55,9 +56,15 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // Measures the whole text, shows the bar only when it is taller than the label, and keeps the offset
-    // where it still fits.
+    // Brings the line index up to the text, shows the bar only when the text is taller than the label, and
+    // keeps the offset where it still fits.
     void updateScrollRange();
+    // The scroll range for a text height; the offset kept where it still fits.
+    void applyContentHeight(int height);
+    // The engine input the index measures with: the text rectangle beside the bar when it shows; no text.
+    MiniHtmlRenderInput layoutInput(Canvas& canvas) const;
+    // Measures a slice of the lines not measured yet, and comes back for the rest while the program idles.
+    void measureIdle();
     bool barShown() const;
     void showHint(QPoint point, QPoint globalPoint);
     void changeEvent(QEvent* event) override;
@@ -76,6 +83,7 @@ private:
     int contentHeight_ = 0;
     int wheelDelta_ = 0; // wheel turn not yet scrolled, in eighths of a degree
     QScrollBar* bar_;
+    QTimer* idle_;
     pinlet::MiniHtmlLineIndex lines_;
     int xSize_ = 0;
     int ySize_ = 0;

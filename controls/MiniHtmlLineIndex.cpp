@@ -1,7 +1,5 @@
 #include "controls/MiniHtmlLineIndex.h"
 
-#include "minihtml/AsciiText.h"
-
 #include <algorithm>
 #include <limits>
 
@@ -13,18 +11,27 @@ bool isAsciiSpace(char c) {
     return c == ' ' || c == '\t';
 }
 
-// The tag's name in upper case, with "/" for a closing tag, for a tag from "<" through its first ">".
-std::string tagName(std::string_view tag) {
-    std::size_t end = 1;
-    while (end < tag.size() && !isAsciiSpace(tag[end]) && tag[end] != '>') {
-        ++end;
-    }
-    return ascii::Upper(tag.substr(1, end - 1));
+bool isLetter(char c, char upper) {
+    return c == upper || c == upper - 'A' + 'a';
+}
+
+// The runs of a line: measured with the font's external leading, as the engine measures them.
+constexpr unsigned kMeasureFlags = dtBottom | dtExpandTabs | dtExternalLeading;
+
+// The measuring input for one piece, from an input whose text is not needed (and best empty).
+MiniHtmlRenderInput measuring(const MiniHtmlRenderInput& base, std::string_view piece) {
+    MiniHtmlRenderInput m = base;
+    m.Text.assign(piece);
+    m.Rect = {base.Rect.Left, 0, base.Rect.Right, std::numeric_limits<int>::max() / 2};
+    m.HoverLink = -1;
+    m.MeasureOnly = true;
+    m.CheckOnly = true;
+    return m;
 }
 
 } // namespace
 
-std::vector<std::size_t> SplitIndependentLines(const std::string& text) {
+std::vector<std::size_t> SplitIndependentLines(std::string_view text) {
     if (text.empty()) {
         return {};
     }
@@ -36,14 +43,13 @@ std::vector<std::size_t> SplitIndependentLines(const std::string& text) {
         if (close == std::string::npos) {
             return {};
         }
-        const std::string_view tag(text.data() + pos, close + 1 - pos);
-        const std::string name = tagName(tag);
+        const std::string_view tag = text.substr(pos, close + 1 - pos);
         pos = close + 1;
-        if (name == "A" && tag.size() > 2 && isAsciiSpace(tag[2]) && !inAnchor) {
+        if (!inAnchor && tag.size() > 3 && isLetter(tag[1], 'A') && isAsciiSpace(tag[2])) {
             inAnchor = true;
-        } else if (tag.size() == 4 && name == "/A" && inAnchor) {
+        } else if (inAnchor && tag.size() == 4 && tag[1] == '/' && isLetter(tag[2], 'A')) {
             inAnchor = false;
-        } else if (tag.size() == 4 && name == "BR" && !inAnchor) {
+        } else if (!inAnchor && tag.size() == 4 && isLetter(tag[1], 'B') && isLetter(tag[2], 'R')) {
             if (pos < text.size()) {
                 starts.push_back(pos);
             }
@@ -59,94 +65,148 @@ std::vector<std::size_t> SplitIndependentLines(const std::string& text) {
 }
 
 void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input) {
-    const CanvasFont font = input.Canvas->font();
-    const int ppiX = input.Canvas->pixelsPerInchX();
-    const int ppiY = input.Canvas->pixelsPerInchY();
-    const bool sameLayout = input.Rect.width() == key_.width && font == key_.font &&
-                            input.WordWrap == key_.wordWrap && ppiX == key_.ppiX && ppiY == key_.ppiY;
+    Canvas& canvas = *input.Canvas;
+    const CanvasFont font = canvas.font();
+    const int ppiX = canvas.pixelsPerInchX();
+    const int ppiY = canvas.pixelsPerInchY();
+    const bool sameLayout = input.Rect.width() == layoutWidth_ && font == font_ &&
+                            input.WordWrap == wordWrap_ && ppiX == ppiX_ && ppiY == ppiY_;
     // Compared in place: every pointer move over a long list comes here, and a copy of its text would cost
     // more than the rest of the move.
-    if (sameLayout && input.Text == key_.text) {
+    const bool sameText = input.Text == text_;
+    if (sameLayout && sameText) {
         return;
     }
-    if (!sameLayout) {
-        measured_.clear();
-    }
-    Key key{input.Text, input.Rect.width(), font, input.WordWrap, ppiX, ppiY};
-    key_ = std::move(key);
+    layoutWidth_ = input.Rect.width();
+    font_ = font;
+    wordWrap_ = input.WordWrap;
+    ppiX_ = ppiX;
+    ppiY_ = ppiY;
+    lineHeight_ = canvas.measureText("gh", kMeasureFlags).cy;
 
-    MiniHtmlRenderInput measure = input;
-    measure.MeasureOnly = true;
-    measure.CheckOnly = true;
-    measure.Rect = {input.Rect.Left, 0, input.Rect.Right, std::numeric_limits<int>::max() / 2};
-
-    // Without wrapping, a line too long for the width drops the rest of the whole text: nothing there is
-    // independent of what comes before.
-    starts_ = input.WordWrap ? SplitIndependentLines(key_.text) : std::vector<std::size_t>{};
-    split_ = starts_.size() > 1;
-    tops_.clear();
-    anchorsBefore_.clear();
-    widestBefore_.clear();
-    if (!split_) {
-        starts_.clear();
-        measure.Text = key_.text;
-        const MiniHtmlRenderOutput out = MiniHtmlRender(measure);
-        height_ = out.YSize;
-        width_ = out.XSize;
-        measured_.clear();
-        return;
-    }
-
-    std::map<std::string, Piece, std::less<>> kept;
-    int top = 0;
-    int anchors = 0;
-    int widest = 0;
-    for (std::size_t i = 0; i + 1 < starts_.size(); ++i) {
-        std::string piece = key_.text.substr(starts_[i], starts_[i + 1] - starts_[i]);
-        tops_.push_back(top);
-        anchorsBefore_.push_back(anchors);
-        widestBefore_.push_back(widest);
-        Piece sizes;
-        if (auto found = measured_.find(piece); found != measured_.end()) {
-            sizes = found->second;
-        } else if (auto again = kept.find(piece); again != kept.end()) {
-            sizes = again->second;
-        } else {
-            measure.Text = piece;
-            const MiniHtmlRenderOutput out = MiniHtmlRender(measure);
-            sizes = {out.YSize, out.XSize, out.AnchorCount};
+    if (sameText) {
+        // Another width or font: the same pieces, none measured.
+        std::fill(pieces_.begin(), pieces_.end(), Piece{});
+    } else {
+        // Without wrapping, a line too long for the width drops the rest of the whole text: nothing there is
+        // independent of what comes before.
+        std::vector<std::size_t> starts =
+            input.WordWrap ? SplitIndependentLines(input.Text) : std::vector<std::size_t>{};
+        if (starts.size() < 2) {
+            starts.clear();
         }
-        top += sizes.height;
-        anchors += sizes.anchors;
-        widest = std::max(widest, sizes.width);
-        kept.emplace(std::move(piece), sizes);
+        std::vector<Piece> pieces(starts.empty() ? 0 : starts.size() - 1);
+        if (sameLayout && split_ && !pieces.empty()) {
+            // Pieces whose bytes are the same as before, at the same place counted from the start or from
+            // the end, measure as before.
+            const std::string_view before = text_;
+            const std::string_view after = input.Text;
+            const std::size_t head = static_cast<std::size_t>(
+                std::mismatch(before.begin(), before.end(), after.begin(), after.end()).first -
+                before.begin());
+            const std::size_t tail = static_cast<std::size_t>(
+                std::mismatch(before.rbegin(), before.rend(), after.rbegin(), after.rend()).first -
+                before.rbegin());
+            std::size_t same = 0;
+            while (same < pieces.size() && same < pieces_.size() && starts[same + 1] <= head &&
+                   starts[same + 1] == starts_[same + 1]) {
+                pieces[same] = pieces_[same];
+                ++same;
+            }
+            for (std::size_t back = 1; back <= pieces.size() - same && back <= pieces_.size(); ++back) {
+                const std::size_t i = pieces.size() - back;
+                const std::size_t j = pieces_.size() - back;
+                if (starts[i] < after.size() - std::min(tail, after.size()) ||
+                    after.size() - starts[i] != before.size() - starts_[j] ||
+                    after.size() - starts[i + 1] != before.size() - starts_[j + 1]) {
+                    break;
+                }
+                pieces[i] = pieces_[j];
+            }
+        }
+        starts_ = std::move(starts);
+        pieces_ = std::move(pieces);
+        text_ = input.Text;
     }
-    tops_.push_back(top);
-    height_ = top;
-    width_ = widest;
-    measured_ = std::move(kept);
+    split_ = !pieces_.empty();
+    restartPrefix();
+    if (!split_) {
+        const MiniHtmlRenderOutput out = MiniHtmlRender(measuring(input, input.Text));
+        restHeight_ = out.YSize;
+        widest_ = out.XSize;
+    }
 }
 
-MiniHtmlRenderOutput MiniHtmlLineIndex::render(MiniHtmlRenderInput input, int visibleTop) const {
+void MiniHtmlLineIndex::restartPrefix() {
+    tops_.assign(1, 0);
+    anchorsBefore_.assign(1, 0);
+    widestBefore_.assign(1, 0);
+    restHeight_ = 0;
+    widest_ = 0;
+    for (const Piece& piece : pieces_) {
+        restHeight_ += estimate(piece);
+        widest_ = std::max(widest_, piece.width);
+    }
+    // The pieces kept measured at the top need no canvas to join the prefix.
+    while (measuredPrefix() < pieceCount() && pieces_[measuredPrefix()].measured()) {
+        extend(MiniHtmlRenderInput{});
+    }
+}
+
+void MiniHtmlLineIndex::extend(const MiniHtmlRenderInput& base) {
+    const std::size_t i = measuredPrefix();
+    Piece& piece = pieces_[i];
+    restHeight_ -= estimate(piece);
+    if (!piece.measured()) {
+        const std::string_view text = std::string_view(text_).substr(starts_[i], starts_[i + 1] - starts_[i]);
+        const MiniHtmlRenderOutput out = MiniHtmlRender(measuring(base, text));
+        piece = {out.YSize, out.XSize, out.AnchorCount};
+        widest_ = std::max(widest_, piece.width);
+    }
+    tops_.push_back(tops_.back() + piece.height);
+    anchorsBefore_.push_back(anchorsBefore_.back() + piece.anchors);
+    widestBefore_.push_back(std::max(widestBefore_.back(), piece.width));
+}
+
+void MiniHtmlLineIndex::measureThrough(MiniHtmlRenderInput input, int bottom) {
+    input.Text.clear();
+    while (measuredPrefix() < pieceCount() && prefixTop() < bottom) {
+        extend(input);
+    }
+}
+
+bool MiniHtmlLineIndex::measureMore(MiniHtmlRenderInput input, std::size_t count) {
+    input.Text.clear();
+    for (; count > 0 && !complete(); --count) {
+        extend(input);
+    }
+    return !complete();
+}
+
+MiniHtmlRenderOutput MiniHtmlLineIndex::render(MiniHtmlRenderInput input, int visibleTop) {
     if (!split_) {
         return MiniHtmlRender(input);
     }
     const int textTop = input.Rect.Top;
     const int skipAbove = (input.CheckOnly ? std::min(visibleTop, input.Y) : visibleTop) - textTop;
+    const int bottom = input.Rect.Bottom - textTop;
+    // Positions are exact down to the rectangle's bottom (the engine lays out nothing below it). The whole
+    // text is not needed for that, nor afterwards: only the pieces in view are laid out.
+    input.Text.clear();
+    measureThrough(input, std::max(bottom, 1));
     // The first piece whose bottom reaches below skipAbove, and the first whose top lies at or below the
-    // rectangle's bottom (the engine lays out nothing there).
-    const std::size_t pieces = starts_.size() - 1;
+    // rectangle's bottom.
+    const std::size_t known = measuredPrefix();
     std::size_t first = static_cast<std::size_t>(std::upper_bound(tops_.begin() + 1, tops_.end(), skipAbove) -
                                                  (tops_.begin() + 1));
-    first = std::min(first, pieces - 1);
+    first = std::min(first, known - 1);
     std::size_t last = static_cast<std::size_t>(
-        std::lower_bound(tops_.begin(), tops_.begin() + static_cast<std::ptrdiff_t>(pieces),
-                         input.Rect.Bottom - textTop) -
+        std::lower_bound(tops_.begin(), tops_.begin() + static_cast<std::ptrdiff_t>(known), bottom) -
         tops_.begin());
-    last = std::clamp(last, first + 1, pieces);
+    last = std::clamp(last, first + 1, known);
 
     const int shift = anchorsBefore_[first];
-    input.Text = key_.text.substr(starts_[first], starts_[last] - starts_[first]);
+    input.Text.assign(text_, starts_[first], starts_[last] - starts_[first]);
     input.Rect.Top = textTop + tops_[first];
     input.HoverLink = input.HoverLink > shift ? input.HoverLink - shift : -1;
     input.FocusLink = input.FocusLink >= shift ? input.FocusLink - shift : -1;

@@ -1,67 +1,91 @@
 #pragma once
-// Line positions of a long mini-HTML text, kept while its text, width and font stay the same, so that a
-// control scrolled far down lays out only the lines in view instead of every line above them.
+// Line positions of a long mini-HTML text, so that a control lays out only the lines in view, and at first
+// only the lines it shows.
 //
 // The engine lays a text out from its first line on every call. For a text whose "<BR>"-separated pieces
 // do not carry any state from one to the next (the note list: links and plain text, every link closed
 // before its line break), each piece lays out the same alone as in the whole text, shifted down by the
-// pieces above it. The index measures each piece once (pieces seen before are not measured again) and
-// renders only the pieces that reach into view. Other texts are rendered whole, as the engine does.
+// pieces above it. The index measures pieces only when asked to reach them, in order from the top; a piece
+// not measured yet counts as one line of the base font, which every piece is at least and which a name that
+// does not wrap is exactly. Pieces above what is rendered are always measured, so positions there are
+// exact. Other texts are measured and rendered whole, as the engine does.
 
 #include "minihtml/MiniHtmlRender.h"
 
-#include <map>
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pinlet {
 
 class MiniHtmlLineIndex {
 public:
-    // Brings the index up to date for input's text, layout width, canvas font and wrapping; costs nothing
-    // when they are as last time.
+    // Brings the index up to date for input's text, layout width, canvas font and wrapping. It measures no
+    // piece; a new text keeps the measurements of the pieces it shares, in place, with the last one (a
+    // rename, an added or removed note), unless the layout changed too. Costs nothing when nothing changed.
     void update(const MiniHtmlRenderInput& input);
 
-    // The whole text's height and widest line, as the engine measures them (MeasureOnly).
-    int height() const { return height_; }
-    int width() const { return width_; }
+    // The text's height: exact once complete(), else the measured pieces plus a line for each other one
+    // (never more than the exact height).
+    int height() const { return prefixTop() + restHeight_; }
+    // The widest line of the pieces measured so far.
+    int width() const { return widest_; }
     // Whether the text is made of independent pieces (else render lays out the whole text).
     bool split() const { return split_; }
+    // Every piece measured: height() and width() are what the engine measures for the whole text.
+    bool complete() const { return measuredPrefix() == pieceCount(); }
+
+    // Measures, with input's canvas and layout, the pieces from the top until those starting above bottom
+    // (pixels from the text's top) all are: positions down to there are then exact. input's text is not
+    // read: the index's own is measured.
+    void measureThrough(MiniHtmlRenderInput input, int bottom);
+    // Measures up to count more pieces, as measureThrough; true while some remain.
+    bool measureMore(MiniHtmlRenderInput input, std::size_t count);
 
     // MiniHtmlRender(input) for the index's text, with the same output, laying out only the lines that
     // reach below visibleTop (and below the hit-test point in a hit test). input.Rect may start far above
-    // visibleTop: that is the scrolled position.
-    MiniHtmlRenderOutput render(MiniHtmlRenderInput input, int visibleTop) const;
+    // visibleTop: that is the scrolled position. Measures the pieces it needs first.
+    MiniHtmlRenderOutput render(MiniHtmlRenderInput input, int visibleTop);
 
 private:
     struct Piece {
-        int height = 0;
+        int height = -1; // -1: not measured yet
         int width = 0;
         int anchors = 0;
-    };
-    struct Key {
-        std::string text;
-        int width = -1;
-        CanvasFont font;
-        bool wordWrap = true;
-        int ppiX = 0;
-        int ppiY = 0;
-        bool operator==(const Key&) const = default;
+        bool measured() const { return height >= 0; }
     };
 
-    Key key_;
+    std::size_t pieceCount() const { return pieces_.size(); }
+    std::size_t measuredPrefix() const { return tops_.size() - 1; }
+    int prefixTop() const { return tops_.back(); }
+    int estimate(const Piece& piece) const { return piece.measured() ? piece.height : lineHeight_; }
+    // Moves the exact prefix down by one piece, measuring it with base's layout unless it is already.
+    void extend(const MiniHtmlRenderInput& base);
+    void restartPrefix();
+
+    std::string text_;
+    int layoutWidth_ = -1;
+    CanvasFont font_;
+    bool wordWrap_ = true;
+    int ppiX_ = 0;
+    int ppiY_ = 0;
+
     bool split_ = false;
-    int height_ = 0;
-    int width_ = 0;
+    int lineHeight_ = 0;              // "gh" in the base font: a piece not measured counts so much
     std::vector<std::size_t> starts_; // where each piece starts in the text; one past the end last
-    std::vector<int> tops_;           // piece tops from the text's top; the whole height last
-    std::vector<int> anchorsBefore_;  // anchors in the pieces above each piece
-    std::vector<int> widestBefore_;   // the widest line above each piece
-    std::map<std::string, Piece, std::less<>> measured_; // by piece text, for the key's width and font
+    std::vector<Piece> pieces_;
+    // For the measured pieces from the top (the exact prefix) and the first piece below them: its top, the
+    // anchors above it and the widest line above it.
+    std::vector<int> tops_{0};
+    std::vector<int> anchorsBefore_{0};
+    std::vector<int> widestBefore_{0};
+    int restHeight_ = 0; // the pieces below the exact prefix, each measured or counted as a line
+    int widest_ = 0;     // the widest measured piece
 };
 
 // Splits text after every "<BR>" when no other tag than <A ...>, </A> and <BR> occurs in it and every <A>
 // is closed before the next "<BR>"; returns where each piece starts. Empty when the text does not split.
-std::vector<std::size_t> SplitIndependentLines(const std::string& text);
+std::vector<std::size_t> SplitIndependentLines(std::string_view text);
 
 } // namespace pinlet

@@ -71,7 +71,7 @@ QPalette appPalette() {
 } // namespace
 
 QtCanvas::QtCanvas(QPainter& painter, const CanvasFont& font)
-    : painter_(painter), font_(font), qfont_(toQFont(font)), metrics_(qfont_, painter.device()),
+    : painter_(painter), font_(font), qfont_(pinlet::QtFontFor(font, painter.device())),
       textBackground_(clNone) {}
 
 QImage QtCanvas::measuringImage(const QPaintDevice& device) {
@@ -229,28 +229,26 @@ void QtCanvas::setFont(const CanvasFont& font) {
                             font.PixelHeight == font_.PixelHeight && font.Style == font_.Style;
     font_ = font;
     if (!sameQtFont) {
-        qfont_ = toQFont(font);
-        metrics_ = QFontMetrics(qfont_, painter_.device());
+        qfont_ = pinlet::QtFontFor(font, painter_.device());
     }
 }
 
 MiniHtmlSize QtCanvas::measureText(std::string_view text, unsigned flags) const {
-    int height = metrics_.height();
+    int height = qfont_->height();
     if ((flags & dtExternalLeading) != 0) {
-        height += std::max(0, metrics_.leading());
+        height += std::max(0, qfont_->leading());
     }
     if (text.empty()) {
         return {0, height};
     }
-    const QString qtext = toQString(text);
     int width = 0;
-    if (qtext.contains(QLatin1Char('\t'))) {
-        width = metrics_.size(formatFlags(flags), qtext).width();
-    } else if ((flags & dtNoPrefix) == 0 && qtext.contains(QLatin1Char('&'))) {
+    if (text.find('\t') != std::string_view::npos) {
+        width = qfont_->metrics().size(formatFlags(flags), toQString(text)).width();
+    } else if ((flags & dtNoPrefix) == 0 && text.find('&') != std::string_view::npos) {
         // Measured as the characters that show, so that "a&b" is exactly as wide as "ab".
-        width = metrics_.horizontalAdvance(withoutMnemonics(qtext));
+        width = qfont_->metrics().horizontalAdvance(withoutMnemonics(toQString(text)));
     } else {
-        width = metrics_.horizontalAdvance(qtext);
+        width = qfont_->plainWidth(text);
     }
     return {width, height};
 }
@@ -264,10 +262,10 @@ void QtCanvas::drawText(std::string_view text, const MiniHtmlRect& box, unsigned
     int width = measureText(text, flags).cx;
     const int boxWidth = std::max(0, box.Right - box.Left);
     if ((flags & dtEndEllipsis) != 0 && width > boxWidth && font_.Escapement == 0) {
-        qtext = metrics_.elidedText(qtext, Qt::ElideRight, boxWidth, formatFlags(flags));
+        qtext = qfont_->metrics().elidedText(qtext, Qt::ElideRight, boxWidth, formatFlags(flags));
         width = boxWidth;
     }
-    const int height = metrics_.height();
+    const int height = qfont_->height();
     const int top = (flags & dtBottom) != 0 ? box.Bottom - height : box.Top;
     const QRect cell(box.Left, top, width, height);
 
@@ -280,32 +278,31 @@ void QtCanvas::drawText(std::string_view text, const MiniHtmlRect& box, unsigned
     }
     // Qt leaves a run's trailing spaces out of its underline and strike-out, so words of one link would
     // show gaps between them: the lines are drawn here, over the run's whole measured width.
-    const bool decorated = qfont_.underline() || qfont_.strikeOut();
-    QFont drawn = qfont_;
-    drawn.setUnderline(false);
-    drawn.setStrikeOut(false);
-    painter_.setFont(drawn);
+    const QFont& qfont = qfont_->font();
+    const bool decorated = qfont.underline() || qfont.strikeOut();
+    painter_.setFont(qfont_->undecorated());
     const QColor color = toQColor(resolveColor(font_.Color));
     painter_.setPen(color);
     if (font_.Escapement != 0) {
         // Rotated runs turn about the left end of their baseline, as escapement fonts do.
-        painter_.translate(box.Left, top + metrics_.ascent());
+        painter_.translate(box.Left, top + qfont_->ascent());
         painter_.rotate(-font_.Escapement / 10.0);
-        painter_.translate(-box.Left, -(top + metrics_.ascent()));
+        painter_.translate(-box.Left, -(top + qfont_->ascent()));
     }
     if (formatted) {
         painter_.drawText(QRect(box.Left, top, std::max(width, boxWidth), height), formatFlags(flags), qtext);
     } else {
-        painter_.drawText(QPoint(box.Left, top + metrics_.ascent()), qtext);
+        painter_.drawText(QPoint(box.Left, top + qfont_->ascent()), qtext);
     }
     if (decorated) {
-        const int baseline = top + metrics_.ascent();
-        const int thickness = std::max(1, metrics_.lineWidth());
-        if (qfont_.underline()) {
-            painter_.fillRect(QRect(box.Left, baseline + metrics_.underlinePos(), width, thickness), color);
+        const int baseline = top + qfont_->ascent();
+        const QFontMetrics& metrics = qfont_->metrics();
+        const int thickness = std::max(1, metrics.lineWidth());
+        if (qfont.underline()) {
+            painter_.fillRect(QRect(box.Left, baseline + metrics.underlinePos(), width, thickness), color);
         }
-        if (qfont_.strikeOut()) {
-            painter_.fillRect(QRect(box.Left, baseline - metrics_.strikeOutPos(), width, thickness), color);
+        if (qfont.strikeOut()) {
+            painter_.fillRect(QRect(box.Left, baseline - metrics.strikeOutPos(), width, thickness), color);
         }
     }
     painter_.restore();

@@ -1,14 +1,15 @@
 #pragma once
 // The mini-HTML Canvas over a QPainter: a widget in its paint event, a QImage or a QPixmap.
 
+#include "controls/QtFontCache.h"
 #include "minihtml/Canvas.h"
 
 #include <QColor>
 #include <QFont>
-#include <QFontMetrics>
 #include <QImage>
 #include <QRegion>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -60,8 +61,7 @@ public:
 private:
     QPainter& painter_;
     CanvasFont font_;
-    QFont qfont_;
-    QFontMetrics metrics_;
+    std::shared_ptr<pinlet::QtFontEntry> qfont_; // shared by every canvas on devices of this resolution
     TColor textBackground_;
     TColor pen_ = 0;
     int penWidth_ = 1;

@@ -11,7 +11,7 @@ PINLET_PACKAGES=(
     g++-mingw-w64-x86-64-posix
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
-    libxcb1-dev
+    libxcb1-dev libxcb-damage0-dev
     xvfb icewm xdotool x11-utils sqlite3 imagemagick
 )
 

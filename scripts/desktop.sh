@@ -22,6 +22,14 @@ pinlet_wait_until() {
     done
 }
 
+# pinlet_output_is EXPECTED COMMAND...: the command prints exactly the expected text. With pinlet_wait_until
+# the command runs again at every try (a "$(...)" argument would be read only once, before the wait).
+pinlet_output_is() {
+    local expected=$1
+    shift
+    [ "$("$@" 2>/dev/null)" = "$expected" ]
+}
+
 _pinlet_display_ready() {
     [ -s "$1" ] && DISPLAY=":$(head -n1 "$1")" xdpyinfo
 }
@@ -76,6 +84,21 @@ pinlet_desktop_stop() {
     PINLET_XVFB_PID=""
 }
 
+# pinlet_private_user DIR: the program runs as a user of its own, on the desktop: a fresh home under DIR
+# (the database goes to its Documents folder) and private temporary folders (the one-instance lock and
+# socket).
+pinlet_private_user() {
+    export HOME="$1/home"
+    export TMPDIR="$1/tmp"
+    export XDG_RUNTIME_DIR="$1/runtime"
+    unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_DOCUMENTS_DIR
+    mkdir -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export QT_QPA_PLATFORM=xcb
+    # Qt's and the X libraries' own allocations are no concern of these tests; the unit tests check leaks.
+    export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+}
+
 # ---- the program's windows on the desktop (xdotool, xwininfo, ImageMagick)
 
 # The ids of the program's mapped top-level windows of the given size (WIDTHxHEIGHT), newest last.
@@ -84,6 +107,28 @@ pinlet_windows_sized() {
     for id in $(xdotool search --onlyvisible --class pinlet 2>/dev/null); do
         [ "$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry:/ {print $2}')" = "$1" ] && echo "$id"
     done
+}
+
+# The newest mapped window of the program of the size (WIDTHxHEIGHT); fails while there is none.
+pinlet_one_window() {
+    local found
+    found=$(pinlet_windows_sized "$1" | tail -n 1)
+    [ -n "$found" ] && echo "$found"
+}
+
+# pinlet_wait_window SIZE BOUND_MS: the id of a window of that size once one is mapped.
+pinlet_wait_window() {
+    pinlet_wait_until "$2" pinlet_one_window "$1" && pinlet_one_window "$1"
+}
+
+# pinlet_unmanaged_shown [EXCEPT]: a window of the program shows that the window manager does not frame (a
+# menu, a notice), other than the one given.
+pinlet_unmanaged_shown() {
+    local id
+    for id in $(xdotool search --onlyvisible --class pinlet 2>/dev/null); do
+        [ "$id" != "${1:-}" ] && xwininfo -id "$id" | grep -q "Override Redirect State: yes" && return 0
+    done
+    return 1
 }
 
 # The position X,Y of a window's top-left corner on the screen.

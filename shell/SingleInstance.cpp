@@ -10,6 +10,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <sys/un.h>
 #endif
 
 namespace pinlet {
@@ -33,8 +35,31 @@ QString instancekey(const std::string& databasepath) {
     return QStringLiteral("pinlet-") + QString::fromLatin1(hash.left(24));
 }
 
+QString instancesocket(const QString& key) {
+#ifdef Q_OS_WIN
+    return key; // a pipe name, with no folder and no length to mind
+#else
+    // A socket's path must fit the address's few bytes, which a long TMPDIR alone can exceed. The user's
+    // runtime folder is short, private and meant for this; the temporary folder and /tmp serve where
+    // there is none or it is not usable. The name carries the user, so a shared /tmp is no clash.
+    constexpr qsizetype limit = qsizetype(sizeof(sockaddr_un{}.sun_path)) - 1;
+    QStringList folders;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        folders << runtime;
+    folders << QDir::tempPath() << QStringLiteral("/tmp");
+    for (const QString& folder : folders) {
+        const QString path = QDir(folder).filePath(key);
+        const QFileInfo info(folder);
+        if (info.isAbsolute() && info.isDir() && info.isWritable() && QFile::encodeName(path).size() <= limit)
+            return path;
+    }
+    return QDir(QStringLiteral("/tmp")).filePath(key);
+#endif
+}
+
 SingleInstance::SingleInstance(const QString& key, std::chrono::milliseconds patience, QObject* parent)
-    : QObject(parent), key_(key), patience_(patience) {
+    : QObject(parent), key_(key), socket_(instancesocket(key)), patience_(patience) {
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::serve);
 }
 
@@ -47,10 +72,12 @@ SingleInstance::Role SingleInstance::claim() {
     const QDeadlineTimer deadline(patience_);
     for (;;) {
         if (lock_->tryLock(0)) {
-            QLocalServer::removeServer(key_);
+            QLocalServer::removeServer(socket_);
             server_.setSocketOptions(QLocalServer::UserAccessOption);
-            if (!server_.listen(key_))
-                qWarning("pinlet: later starts cannot reach this one: %s", qPrintable(server_.errorString()));
+            if (!server_.listen(socket_)) {
+                listenfailure_ = server_.errorString() + QStringLiteral(" (") + socket_ + QChar(u')');
+                qWarning("pinlet: later starts cannot reach this one: %s", qPrintable(listenfailure_));
+            }
             return Role::First;
         }
         if (lock_->error() != QLockFile::LockFailedError) {
@@ -74,7 +101,7 @@ bool SingleInstance::askowner() {
     AllowSetForegroundWindow(ASFW_ANY);
 #endif
     QLocalSocket socket;
-    socket.connectToServer(key_);
+    socket.connectToServer(socket_);
     if (!socket.waitForConnected(1000))
         return false;
     socket.write(kRequest);

@@ -26,6 +26,10 @@ namespace pinlet {
 // spelling of the same file (relative, through links, in any letter case on Windows).
 QString instancekey(const std::string& databasepath);
 
+// Where the instances of a key meet: a local socket path short enough for the platform's limit, in the
+// user's runtime folder where there is one (a pipe name on Windows).
+QString instancesocket(const QString& key);
+
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +49,13 @@ public:
     // rather than not at all: First.
     Role claim();
 
+    // Why the instance, once First, cannot hear later starts (they will say it does not answer); empty
+    // when it listens. Start-up tells the user once.
+    const QString& listenfailure() const { return listenfailure_; }
+    static inline const char kNotListening[] =
+        "A Pinlet elindult, de a később indított példányok nem fogják elérni, ezért azok azt jelzik majd, "
+        "hogy nem válaszol. Az ok: ";
+
 signals:
     // A later start asked this instance to bring up its list window.
     void activationRequested();
@@ -54,6 +65,8 @@ private:
     void serve();
 
     QString key_;
+    QString socket_;
+    QString listenfailure_;
     std::chrono::milliseconds patience_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer server_;

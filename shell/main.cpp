@@ -9,6 +9,7 @@
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
 #include "windows/ExitSave.h"
+#include "windows/GlobalShortcutKeys.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
 
@@ -28,7 +29,9 @@ int main(int argc, char** argv) {
     environment.documentsfolder = [] { return getspecialfolder("dokumentumok"); };
     auto store = std::make_unique<Tzkpldm>(std::move(environment));
     zkpldm = store.get();
-    pinlet::runcreationstep([&] { store->DataModuleCreate(); });
+    // The store's bootstrap in two halves: which database is known before anything touches it, so that
+    // of two starts at the same moment only the one instance writes the template or upgrades the schema.
+    const bool configured = pinlet::runcreationstep([&] { store->readconfiguration(); });
 
     // One instance per user and database; a later start only brings the running one's list up.
     pinlet::SingleInstance instance(pinlet::instancekey(databasepath(store->dbdir)));
@@ -41,6 +44,10 @@ int main(int argc, char** argv) {
     case pinlet::SingleInstance::Role::First:
         break;
     }
+    if (!instance.listenfailure().isEmpty())
+        pinlet::showfailure(pinlet::SingleInstance::kNotListening + instance.listenfailure().toStdString());
+    if (configured)
+        pinlet::runcreationstep([&] { store->preparedatabase(); });
 
     // Whatever ends the program (the tray menu, the window manager, logoff, a termination signal) first
     // saves every open note.
@@ -54,6 +61,7 @@ int main(int argc, char** argv) {
                      [&] { Form2->bringup(); });
 
     Form2->show();
+    startglobalshortcuts(*Form2, store->ini);
     const int result = app.exec();
 
     // The newest objects go first: the note windows (newest first), the list window with its tray icon,

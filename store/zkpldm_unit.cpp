@@ -50,6 +50,11 @@ Tzkpldm::~Tzkpldm() {
 }
 
 void Tzkpldm::DataModuleCreate() {
+    readconfiguration();
+    preparedatabase();
+}
+
+void Tzkpldm::readconfiguration() {
     exedir = environment_.exedir;
     const std::string inipath = configurationpath(exedir);
     // The Documents folder is the key's default, so it is looked up whether or not the file names one.
@@ -64,7 +69,9 @@ void Tzkpldm::DataModuleCreate() {
     }
     banners = bannerlines();
     openforms.clear();
+}
 
+void Tzkpldm::preparedatabase() {
     const std::string path = databasepath(dbdir);
     if (!fileexists(path))
         writetemplate(path);
@@ -102,8 +109,32 @@ void Tzkpldm::updatedb() {
     jegyzetek.open();
     if (!jegyzetek.hascolumn("jelzes")) {
         jegyzetek.close();
-        // Adds a nullable DATETIME column at the end; existing rows keep their values.
-        runsql("ALTER TABLE jegyzetek ADD COLUMN jelzes DATETIME");
+        // Another process may be upgrading the same file at this moment (two first starts, two users of one
+        // folder). The second look and the change are one write transaction, so whoever comes second finds
+        // the column there and leaves it.
+        runconnected("BEGIN IMMEDIATE");
+        try {
+            // A read that runs makes the engine notice a schema another connection changed; the table's
+            // columns come from what it knows.
+            runconnected("SELECT count(*) FROM sqlite_master");
+            jegyzetek.open();
+            const bool missing = !jegyzetek.hascolumn("jelzes");
+            jegyzetek.close();
+            // Adds a nullable DATETIME column at the end; existing rows keep their values.
+            if (missing)
+                runconnected("ALTER TABLE jegyzetek ADD COLUMN jelzes DATETIME");
+            runconnected("COMMIT");
+        } catch (...) {
+            jegyzetek.close();
+            if (db.intransaction()) {
+                try {
+                    runconnected("ROLLBACK");
+                } catch (const std::exception&) {
+                    db.disconnect(); // closing the file ends the transaction, and takes it back
+                }
+            }
+            throw;
+        }
     }
     closedb();
 }

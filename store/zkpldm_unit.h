@@ -72,10 +72,16 @@ public:
     // A missing database file is made from the template (written aside and renamed into place only when
     // complete); an existing one is never replaced, whatever it holds.
     void DataModuleCreate();
+    // The bootstrap in its two halves, for a start that must know the database before it touches it:
+    // first the configuration, the database folder and the shared lists (no file is written or opened),
+    // then the template, the connection's file and the schema upgrade.
+    void readconfiguration();
+    void preparedatabase();
     // Frees openforms (never the windows in it), banners and ini. Run by the destructor.
     void DataModuleDestroy();
 
-    // Adds jegyzetek.jelzes when the table lacks it. Leaves the connection closed.
+    // Adds jegyzetek.jelzes when the table lacks it, also while another process does the same. Leaves the
+    // connection closed.
     void updatedb();
     // Connects unless connected; the caller ends the sequence with closedb().
     void opendb();

@@ -4,6 +4,7 @@
 #include "shell/dialogs.h"
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
+#include "windows/NoteMemo.h"
 #include "windows/OnScreen.h"
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
@@ -45,19 +46,6 @@ constexpr qreal kInactiveOpacity = 225.0 / 255.0;
 QFont memofont() {
     return pinlet::windowface(
         {"Sylfaen", "DejaVu Serif", "Liberation Serif", "Noto Serif", "Times New Roman"}, QFont::Serif, 15);
-}
-
-// The store keeps multi-line text with CR LF; the text field works with bare line feeds.
-QString fromstored(const std::string& text) {
-    QString result = QString::fromStdString(text);
-    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return result;
-}
-
-std::string tostored(QString text) {
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text.toStdString();
 }
 
 // Blank: nothing but bytes 0 to 32 (spaces and control characters).
@@ -137,7 +125,7 @@ void TForm1::buildcomponents() {
     Panel2->setObjectName("Panel2");
     auto* paper = new QVBoxLayout(Panel2);
     paper->setContentsMargins(0, 0, 0, 0);
-    Memo1 = new QPlainTextEdit(Panel2);
+    Memo1 = new TNoteMemo(Panel2);
     Memo1->setObjectName("Memo1");
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setFont(memofont());
@@ -162,6 +150,9 @@ void TForm1::buildcomponents() {
     namePalette.setColor(QPalette::Text, Qt::black);
     nev->setPalette(namePalette);
     nev->setText(QStringLiteral("s"));
+    // Nothing can be typed into a window until it holds its note.
+    nev->setReadOnly(true);
+    Memo1->setReadOnly(true);
     WndActImage4 = new pinlet::TWndActImage(bottompanel);
     WndActImage4->setObjectName("WndActImage4");
     WndActImage4->setClickTarget(pinlet::atCornerBottonRight);
@@ -228,21 +219,50 @@ void TForm1::FormShow() {
 }
 
 // The flag is set only once the note has been read: a failed read leaves the window to try again at its
-// next activation, instead of passing an empty window off as the loaded note.
+// next activation, instead of passing an empty window off as the loaded note. Until then name and text
+// stay read-only, the text field says why, and the window writes nothing to the note.
 void TForm1::FormActivate() {
     if (loaded_)
         return;
-    const Tjegyzet note = zkpldm->getjegyzet(id_);
+    Tjegyzet note;
+    try {
+        note = zkpldm->getjegyzet(id_);
+    } catch (const std::exception& failure) {
+        Memo1->setPlaceholderText(kUnreadNote.arg(QString::fromUtf8(failure.what())));
+        // The box hands the focus back, which activates the window and reads again: the same failure is
+        // shown once, and the text field keeps saying it.
+        if (readfailure_ == failure.what())
+            return;
+        readfailure_ = failure.what();
+        // The geometry saves at deactivation fail the same way; this box says it for them.
+        failureShown_ = true;
+        throw;
+    }
     loaded_ = true;
     loading_ = true;
     nev->setText(QString::fromStdString(note.nev));
-    Memo1->setPlainText(fromstored(note.jegyzet));
+    Memo1->setStoredText(note.jegyzet);
     loading_ = false;
     edited_ = false;
+    storedName_ = std::move(note.nev);
+    storedText_ = std::move(note.jegyzet);
+    readfailure_.clear();
+    Memo1->setPlaceholderText(QString());
+    nev->setReadOnly(false);
+    Memo1->setReadOnly(false);
 }
 
 void TForm1::FormDeactivate() {
-    savetoposdb();
+    // The box of a failed close or autosave takes the focus from this window: its geometry save, failing
+    // the same way, says nothing more until a save succeeds.
+    try {
+        savetoposdb();
+    } catch (const std::exception& failure) {
+        if (!failureShown_) {
+            failureShown_ = true;
+            pinlet::showfailure(failure.what());
+        }
+    }
     saveedits();
     if (pinned() || !showNotice_)
         return;
@@ -260,10 +280,17 @@ void TForm1::FormDeactivate() {
 }
 
 bool TForm1::savetodb() {
-    const std::string text = tostored(Memo1->toPlainText());
-    if (blank(text))
+    // A note the window never read is not the window's to write.
+    if (!loaded_)
         return false;
-    const std::int32_t created = zkpldm->savejegyzet(id_, Tjegyzet{nev->text().toStdString(), text});
+    // Unedited, the note goes back as it was read, byte for byte.
+    Tjegyzet note = edited_ ? Tjegyzet{nev->text().toStdString(), Memo1->storedText()}
+                            : Tjegyzet{storedName_, storedText_};
+    if (blank(note.jegyzet))
+        return false;
+    const std::int32_t created = zkpldm->savejegyzet(id_, note);
+    storedName_ = std::move(note.nev);
+    storedText_ = std::move(note.jegyzet);
     // The note's row was gone (a compaction removed it after a delete), so the save wrote it anew: the
     // window holds that note from now on, or every later save would add one more copy.
     if (created != -1)
@@ -285,6 +312,9 @@ void TForm1::savetoposdb() {
 }
 
 void TForm1::FormClose() {
+    // The close saves now: an autosave still pending would only try the same save again, and report the
+    // same failure a second time while the close's own report is open.
+    autosave_.stop();
     savetodb();
     zkpldm->changed = 1;
     std::erase(zkpldm->openforms, this);
@@ -300,6 +330,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
             FormClose();
         } catch (const std::exception& failure) {
             event->ignore();
+            failureShown_ = true;
             pinlet::showfailure(failure.what());
             return;
         }
@@ -315,9 +346,19 @@ void TForm1::Image2Click() {
     try {
         FormClose();
     } catch (const std::exception& failure) {
+        // Shown here; the autosave does not show it again until a save succeeds.
+        failureShown_ = true;
         errordlg(failure.what());
         return;
     }
+    close();
+}
+
+void TForm1::discard() {
+    autosave_.stop();
+    closed_ = true;
+    if (zkpldm)
+        std::erase(zkpldm->openforms, this);
     close();
 }
 
@@ -351,7 +392,11 @@ void TForm1::bottompanelResize() {
 }
 
 void TForm1::nevChange() {
-    setWindowTitle(nev->text());
+    // Qt reads "[*]" in a caption as the place of its modified mark and drops it; written twice it shows
+    // once, so the caption is the name as typed.
+    QString caption = nev->text();
+    caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(caption);
 }
 
 void TForm1::ApplicationEvents1Activate() {

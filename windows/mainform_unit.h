@@ -13,9 +13,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class QLineEdit;
-class QPlainTextEdit;
+class TNoteMemo;
 
 namespace pinlet {
 class TImage;
@@ -29,6 +30,10 @@ public:
     // The notice the window shows when it loses the focus while not pinned.
     static inline const QString kReopenHint =
         QStringLiteral("Jegyzetés jobb egérgombbal tudja újra megnyitni.");
+    // What the text field says while the note could not be read (%1: why).
+    static inline const QString kUnreadNote =
+        QStringLiteral("A jegyzetet nem sikerült beolvasni, ezért most nem szerkeszthető: %1\n\n"
+                       "Kattintson egy másik ablakra, majd vissza ide, és a Pinlet újra megpróbálja.");
     // How long after the last keystroke an edited note saves itself.
     static constexpr int kAutosaveDelayMs = 1500;
 
@@ -67,6 +72,9 @@ public:
     void Image1Click();
     // Closes the window; a failed close is shown with errordlg and the window stays open.
     void Image2Click();
+    // Closes the window without saving: its note is gone for good (a compaction purged it), and a save
+    // would bring it back as a new note.
+    void discard();
     void Image3Click();
     void Panel3Resize();
     void bottompanelResize();
@@ -99,7 +107,7 @@ private:
     pinlet::TImage* Image3 = nullptr;
     pinlet::TImage* Image2 = nullptr;
     QWidget* Panel2 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    TNoteMemo* Memo1 = nullptr;
     QWidget* bottompanel = nullptr;
     QLineEdit* nev = nullptr;
     pinlet::TWndActImage* WndActImage4 = nullptr;
@@ -114,7 +122,10 @@ private:
     bool saving_ = false;       // an autosave is under way (its failure box runs a nested loop)
     bool failureShown_ = false; // the last autosave failure has been shown
     bool onscreenCheckDue_ = false;
-    QRect savedGeometry_; // the geometry last written, for the exit save
+    QRect savedGeometry_;    // the geometry last written, for the exit save
+    std::string storedName_; // the note as last read or saved, byte for byte
+    std::string storedText_;
+    std::string readfailure_; // the failure the last read showed
     QTimer autosave_;
     ShowNotice showNotice_;
 };

@@ -4,9 +4,11 @@
 #include "controls/MiniHtmlLabel.h"
 #include "controls/MiniHtmlPopup.h"
 #include "controls/MiniHtmlStaticText.h"
+#include "minihtml/ContainedName.h"
 #include "shell/PinletApplication.h"
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
+#include "windows/ExitSave.h"
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
 #include "windows/TaskbarSkip.h"
@@ -23,6 +25,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
+
+#include <algorithm>
 
 using pinlet::Artwork;
 using pinlet::artworkpixmap;
@@ -67,7 +71,16 @@ QString nametext(TForm1& window) {
     return name ? name->text() : QString();
 }
 
+// What a note whose name shows nothing is listed as.
+std::string unnamed(std::int32_t id) {
+    return std::to_string(id) + ". jegyzet";
+}
+
 } // namespace
+
+std::string listrow(std::int32_t id, const std::string& name) {
+    return "<a href=\"" + std::to_string(id) + "\">" + ContainedNameMarkup(name, unnamed(id)) + "</a><br>";
+}
 
 QPoint listwindowposition(const QRect& workArea, const QSize& size) {
     return {workArea.x() + workArea.width() - size.width() - 4,
@@ -271,12 +284,9 @@ void TForm2::showitems() {
         text = kRestoreHeader.toStdString() + "<br>";
     const std::vector<Tlistednote> notes = zkpldm->listjegyzetek(restoring);
     for (const Tlistednote& note : notes) {
-        const std::string id = std::to_string(note.id);
-        // The name goes in as it was typed: markup in it takes effect.
-        const std::string name = note.nev.empty() ? id + ". jegyzet" : note.nev;
         if (!text.empty())
             text += "\r\n";
-        text += "<a href=\"" + id + "\">" + name + "</a><br>";
+        text += listrow(note.id, note.nev);
     }
     if (restoring && notes.empty())
         text += "\r\n" + kNoDeleted.toStdString();
@@ -381,9 +391,12 @@ void TForm2::PopupMenu1Popup() {
     PopupMenu1_->clear();
     const std::vector<TForm1*>& windows = zkpldm->openforms;
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        QString caption = nametext(*windows[i]);
-        // A name is shown as typed, never as a shortcut key.
+        // A menu shows plain text: the name as its list row reads, without the formatting. Never a
+        // shortcut key ("&") nor a shortcut column (a tab).
+        QString caption = QString::fromStdString(
+            ContainedNameText(nametext(*windows[i]).toStdString(), unnamed(windows[i]->id())));
         caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        caption.replace(QLatin1Char('\t'), QLatin1Char(' '));
         QAction* item = PopupMenu1_->addAction(caption);
         item->setProperty("Tag", int(i));
         connect(item, &QAction::triggered, this,
@@ -428,7 +441,19 @@ void TForm2::mrts1Click() {
         QTimer* timer;
         ~Restart() { timer->start(); }
     } restart{Timer1};
+    // What the open windows hold goes to the store first, and a note that cannot be saved stops the
+    // compaction rather than be lost with it.
+    if (pinlet::ExitSave::saveopennotes(*zkpldm) != 0)
+        return;
+    std::vector<std::int32_t> purged;
+    for (const Tlistednote& note : zkpldm->listjegyzetek(true))
+        purged.push_back(note.id);
     zkpldm->compactdb();
+    // A purged note's window would write the note back as a new one when it closes.
+    const std::vector<TForm1*> windows = zkpldm->openforms;
+    for (TForm1* window : windows)
+        if (std::find(purged.begin(), purged.end(), window->id()) != purged.end())
+            window->discard();
     MiniHtmlPopup1_->setText(kCompacted);
     MiniHtmlPopup1_->RollUp();
 }

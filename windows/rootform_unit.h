@@ -38,6 +38,10 @@ class TWndActImage;
 // any edge of the screen leaves it whole on the screen.
 QPoint listwindowposition(const QRect& workArea, const QSize& size);
 
+// One note's row of the list: a link to the note, its name kept to the row (ContainedNameMarkup), a
+// note whose name shows nothing listed by its id, and the line break that ends the row.
+std::string listrow(std::int32_t id, const std::string& name);
+
 class TForm2 : public QWidget {
     Q_OBJECT
 public:

@@ -27,7 +27,9 @@ QString freshkey() {
 // One run of the stand-in program.
 class Instance {
 public:
-    explicit Instance(const QString& key) {
+    explicit Instance(const QString& key,
+                      const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+        process_.setProcessEnvironment(environment);
         process_.start(QStringLiteral(PINLET_INSTANCE_HELPER), {key, QStringLiteral("3000")});
     }
     ~Instance() {
@@ -113,7 +115,7 @@ TEST(SingleInstance, OnlyTheRequestLineActivates) {
     };
     for (const Case& c : cases) {
         QLocalSocket socket;
-        socket.connectToServer(key);
+        socket.connectToServer(pinlet::instancesocket(key));
         ASSERT_TRUE(socket.waitForConnected(5000));
         socket.write(c.sent);
         // The server answers, or hangs up, from this thread's event loop.
@@ -122,6 +124,55 @@ TEST(SingleInstance, OnlyTheRequestLineActivates) {
         EXPECT_EQ(socket.readAll(), c.answer);
         EXPECT_EQ(activated.count(), c.activations);
     }
+}
+
+// The socket's path has a small limit that a long TMPDIR alone exceeds: the hand-over works all the same,
+// in the user's runtime folder where there is one.
+TEST(SingleInstance, TheHandOverWorksWhateverTheTemporaryFolder) {
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    const QString longtmp = base.filePath(QString(150, u't'));
+    const QString longrun = base.filePath(QString(150, u'r'));
+    const QString run = base.filePath(QStringLiteral("run"));
+    for (const QString& folder : {longtmp, longrun, run})
+        ASSERT_TRUE(QDir().mkpath(folder));
+    struct Case {
+        const char* name;
+        QString tmpdir;
+        QString runtime; // empty: none
+    } const cases[] = {
+        {"long TMPDIR, a runtime folder", longtmp, run},
+        {"long TMPDIR, no runtime folder", longtmp, {}},
+        {"long TMPDIR, a long runtime folder", longtmp, longrun},
+        {"short TMPDIR, a long runtime folder", base.path(), longrun},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), c.tmpdir);
+        if (c.runtime.isEmpty())
+            environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        else
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), c.runtime);
+        const QString key = freshkey();
+        Instance first(key, environment);
+        ASSERT_EQ(first.line(), "first");
+        Instance second(key, environment);
+        EXPECT_EQ(second.line(), "second");
+        EXPECT_EQ(first.line(), "activated");
+    }
+
+    // The runtime folder is the place when there is one.
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", run.toLocal8Bit());
+    const QString key = freshkey();
+#ifndef Q_OS_WIN
+    EXPECT_EQ(pinlet::instancesocket(key), QDir(run).filePath(key));
+#endif
+    pinlet::SingleInstance instance(key);
+    EXPECT_EQ(instance.claim(), Role::First);
+    EXPECT_EQ(instance.listenfailure(), QString());
+    qputenv("XDG_RUNTIME_DIR", saved);
 }
 
 } // namespace

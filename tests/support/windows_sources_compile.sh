@@ -31,9 +31,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Every C++ source outside the tests, the benchmarks and the fuzzers (harnesses of their own libraries,
-# never shipped), the build folders and hidden folders.
+# never shipped), the build folders and hidden folders, and the X11 implementations of the platform
+# services (a Windows build never compiles them).
 mapfile -d '' sources < <(cd "$root" && find . \
-    \( -path ./tests -o -path ./bench -o -path ./fuzz -o -name 'build*' -o -name '.?*' \) -prune \
+    \( -path ./tests -o -path ./bench -o -path ./fuzz -o -name 'build*' -o -name '.?*' -o -name x11 \) -prune \
     -o -type f \( -name '*.cpp' -o -name '*.cc' -o -name '*.cxx' \) -printf '%P\0' | sort -z)
 if [ ${#sources[@]} -eq 0 ]; then
     echo "windows check: no sources found under $root" >&2

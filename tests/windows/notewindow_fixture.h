@@ -35,7 +35,8 @@ protected:
         zkpldm = nullptr;
     }
 
-    TForm1* open(std::int32_t id) {
+    // Opens the note's window; unless told not to, waits until it has read its note.
+    TForm1* open(std::int32_t id, bool read = true) {
         auto* window = new TForm1;
         window->setId(id);
         window->setLoaded(false);
@@ -43,6 +44,10 @@ protected:
         store->openforms.push_back(window);
         windows.emplace_back(window);
         window->show();
+        if (!read) {
+            EXPECT_TRUE(activate(window));
+            return window;
+        }
         EXPECT_TRUE(QTest::qWaitFor([window] { return window->loaded(); }, 5000)) << "note " << id;
         QCoreApplication::sendPostedEvents(); // the notice of the window left, which comes after
         return window;

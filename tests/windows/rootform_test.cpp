@@ -6,6 +6,7 @@
 #include "controls/MiniHtmlPopup.h"
 #include "controls/MiniHtmlStaticText.h"
 #include "shell/dialogs.h"
+#include "windows/ExitSave.h"
 #include "windows/ProgramActivation.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
@@ -14,11 +15,13 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -188,8 +191,8 @@ TEST_F(ListWindowTest, TheTrayMenuListsTheOpenNotesThenTheCommands) {
     QStringList captions;
     for (const QAction* item : form->PopupMenu1().actions())
         captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
-    EXPECT_EQ(captions,
-              QStringList({"Tej && kenyér", "", "Törölt jegyzetek", "Tömörítés", "-", "Pinlet bezárása"}));
+    EXPECT_EQ(captions, QStringList({"Tej && kenyér", QString::number(b) + ". jegyzet", "Törölt jegyzetek",
+                                     "Tömörítés", "-", "Pinlet bezárása"}));
 
     window(a)->hide();
     form->PopupMenu1Popup(); // rebuilt, not appended
@@ -329,6 +332,90 @@ TEST_F(ListWindowTest, AFailingRebuildAtActivationIsShownOnceUntilOneSucceeds) {
     activate();
     EXPECT_EQ(script.shown().size(), 2u) << "a failure after a success is shown again";
     std::filesystem::rename(dbpath + ".away", dbpath);
+}
+
+TEST_F(ListWindowTest, NamesWithMarkupStayInTheirRowsInEveryListAndInTheTrayMenu) {
+    struct Case {
+        std::string name;
+        std::string row; // the name's part of its list row
+        QString caption; // its tray menu item
+    };
+    std::vector<Case> cases = {
+        {"<zene> lista", "&lt;zene> lista", "<zene> lista"},
+        {"a < b", "a &lt; b", "a < b"},
+        {"Tom & Jerry", "Tom &amp; Jerry", "Tom && Jerry"},
+        {"<b>Fontos", "<b>Fontos</b>", "Fontos"},
+        {"Lap\tfül", "Lap\tfül", "Lap fül"},
+        {"<b></b>", "", ""},
+    };
+    std::string rows;
+    for (Case& c : cases) {
+        const std::int32_t id = store->savejegyzet(-1, {c.name, "x"});
+        if (c.row.empty()) {
+            c.row = std::to_string(id) + ". jegyzet";
+            c.caption = QString::fromStdString(c.row);
+        }
+        rows += link(id, c.row);
+        click(std::to_string(id));
+    }
+    form->showitems();
+    EXPECT_EQ(list(), rows);
+    form->btn_removeClick();
+    EXPECT_EQ(list(), TForm2::kRemoveHeader.toStdString() + rows);
+    click("cancel");
+
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return std::all_of(store->openforms.begin(), store->openforms.end(),
+                               [](TForm1* w) { return w->loaded(); });
+        },
+        5000));
+    form->PopupMenu1Popup();
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(form->PopupMenu1().actions()[int(i)]->text(), cases[i].caption) << cases[i].name;
+
+    runsql("UPDATE jegyzetek SET torolve=1");
+    form->Trltjegyzetek1Click();
+    EXPECT_EQ(list(), TForm2::kRestoreHeader.toStdString() + "<br>" + rows);
+}
+
+// A compaction saves what every open window holds, then closes the windows of the notes it purges: a
+// purged note never comes back when its window would have closed or the program ended.
+TEST_F(ListWindowTest, ACompactionSavesTheOpenNotesAndClosesTheWindowsOfThePurgedOnes) {
+    const std::int32_t kept = store->savejegyzet(-1, {"marad", "x"});
+    const std::int32_t gone = store->savejegyzet(-1, {"megy", "y"});
+    click(std::to_string(kept));
+    click(std::to_string(gone));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window(kept)->loaded() && window(gone)->loaded(); }, 5000));
+    const QPointer<TForm1> purged = window(gone);
+    QTest::keyClicks(window(kept)->findChild<QPlainTextEdit*>("Memo1"), "+");
+    QTest::keyClicks(purged->findChild<QPlainTextEdit*>("Memo1"), "-");
+
+    form->btn_removeClick();
+    {
+        pinlet::DialogScript script;
+        script.setNextAnswer(6);
+        click(std::to_string(gone));
+    }
+    // Saving the window of a deleted note keeps the note deleted.
+    purged->Image1Click();
+    EXPECT_EQ(deletedmark(gone), "1");
+    EXPECT_EQ(store->getjegyzet(gone).jegyzet, "-y");
+
+    form->MiniHtmlPopup1().setWorkAreaSource([] { return QRect(0, 0, 800, 600); });
+    {
+        pinlet::DialogScript script;
+        script.setNextAnswer(6);
+        form->mrts1Click();
+    }
+    EXPECT_EQ(store->getjegyzet(kept).jegyzet, "+x") << "saved before the compaction";
+    EXPECT_EQ(window(gone), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return purged.isNull(); }, 3000)) << "its window is closed";
+
+    // Whatever ends the rest, the purged note stays gone.
+    window(kept)->Image2Click();
+    pinlet::ExitSave::saveopennotes(*store);
+    EXPECT_EQ(query("SELECT group_concat(id || ':' || nev) FROM jegyzetek"), std::to_string(kept) + ":marad");
 }
 
 TEST(ListWindowPlace, BottomRightInsideTheWorkAreaWhereverTheTaskbarIs) {
