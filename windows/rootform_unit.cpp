@@ -9,6 +9,7 @@
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
 #include "windows/ExitSave.h"
+#include "windows/NoteBackups.h"
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
 #include "windows/TaskbarSkip.h"
@@ -27,6 +28,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <stdexcept>
 
 using pinlet::Artwork;
 using pinlet::artworkpixmap;
@@ -221,6 +223,20 @@ void TForm2::buildcomponents() {
     connect(Timer2, &QTimer::timeout, this, [this] { pinlet::runhandler([this] { Timer2Timer(); }); });
     Timer2->start();
 
+    // Plain text in the markup of the popup: a path or a message never turns into tags.
+    backups_ =
+        new TNoteBackups(this, [popup = QPointer<TMiniHtmlPopup>(MiniHtmlPopup1_)](const QString& notice) {
+            if (!popup)
+                return;
+            QString escaped = notice;
+            escaped.replace('&', QStringLiteral("&amp;"))
+                .replace('<', QStringLiteral("&lt;"))
+                .replace('>', QStringLiteral("&gt;"));
+            popup->setText(escaped);
+            popup->RollUp();
+        });
+    backups_->start();
+
     refreshpictures();
     layoutcomponents();
 }
@@ -406,6 +422,7 @@ void TForm2::PopupMenu1Popup() {
             [this] { pinlet::runhandler([this] { Trltjegyzetek1Click(); }); });
     connect(PopupMenu1_->addAction(kCompactItem), &QAction::triggered, this,
             [this] { pinlet::runhandler([this] { mrts1Click(); }); });
+    backups_->addmenuitems(*PopupMenu1_);
     PopupMenu1_->addSeparator();
     connect(PopupMenu1_->addAction(kCloseItem), &QAction::triggered, this,
             [this] { pinlet::runhandler([this] { Pinletbezrsa1Click(); }); });
@@ -436,6 +453,12 @@ void TForm2::mrts1Click() {
     const QString question = kConfirmCompact.arg(zkpldm->deletedcount());
     if (confirmdlg(question.toStdString()) != 6)
         return;
+    // What the compaction removes for good stays in the day's copy.
+    try {
+        backups_->backupnow();
+    } catch (const std::exception& failure) {
+        throw std::runtime_error(kCompactNoBackup.toStdString() + failure.what());
+    }
     Timer1->stop();
     struct Restart {
         QTimer* timer;

@@ -25,6 +25,7 @@
 class QAction;
 class QMenu;
 class TForm1;
+class TNoteBackups;
 class TMiniHtmlLabel;
 class TMiniHtmlPopup;
 class TMiniHtmlStaticText;
@@ -60,6 +61,8 @@ public:
     static inline const QString kConfirmCompact =
         QStringLiteral("A tömörítés véglegesen eltávolítja a törölt jegyzeteket (%1 db). Folytatja?");
     static inline const QString kCompacted = QStringLiteral("Tömörítés kész.");
+    static inline const QString kCompactNoBackup =
+        QStringLiteral("A tömörítés elmaradt, mert az előtte készülő biztonsági mentés nem sikerült. ");
     // How often the window tries again to put its icon into a notification area that was not there.
     static constexpr int kTrayRetryMs = 2000;
 
@@ -106,6 +109,8 @@ public:
     pinlet::TTrayIcon& trayicon() { return *trayicon_; }
     QMenu& PopupMenu1() { return *PopupMenu1_; }
     TMiniHtmlPopup& MiniHtmlPopup1() { return *MiniHtmlPopup1_; }
+    // The daily copies, the copies' menu and the export.
+    TNoteBackups& backups() { return *backups_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -136,6 +141,7 @@ private:
     TMiniHtmlPopup* MiniHtmlPopup1_ = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+    TNoteBackups* backups_ = nullptr;
 
     bool traymode_ = true;
     std::string activationfailure_; // the failure the last activation's rebuild showed

@@ -192,11 +192,12 @@ TEST_F(ListWindowTest, TheTrayMenuListsTheOpenNotesThenTheCommands) {
     for (const QAction* item : form->PopupMenu1().actions())
         captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
     EXPECT_EQ(captions, QStringList({"Tej && kenyér", QString::number(b) + ". jegyzet", "Törölt jegyzetek",
-                                     "Tömörítés", "-", "Pinlet bezárása"}));
+                                     "Tömörítés", "Biztonsági mentések", "Exportálás…", "-",
+                                     "Pinlet bezárása"}));
 
     window(a)->hide();
     form->PopupMenu1Popup(); // rebuilt, not appended
-    ASSERT_EQ(form->PopupMenu1().actions().size(), 6);
+    ASSERT_EQ(form->PopupMenu1().actions().size(), 8);
     form->PopupMenu1().actions()[0]->trigger();
     EXPECT_TRUE(window(a)->isVisible());
 }
