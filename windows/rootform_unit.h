@@ -120,6 +120,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void marknotedeleted(std::int32_t id, bool deleted);
     void buildcomponents();
     void layoutcomponents();
     void refreshpictures();
