@@ -8,6 +8,7 @@
 #include "shell/PinletApplication.h"
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
+#include "windows/ConflictCopyOffer.h"
 #include "windows/ExitSave.h"
 #include "windows/NoteBackups.h"
 #include "windows/ProgramActivation.h"
@@ -236,6 +237,8 @@ void TForm2::buildcomponents() {
             popup->RollUp();
         });
     backups_->start();
+    conflicts_ = new TConflictCopyOffer(this, backups_->notice());
+    conflicts_->start();
 
     refreshpictures();
     layoutcomponents();
@@ -492,6 +495,7 @@ void TForm2::Timer1Timer() {
         const std::vector<TForm1*> windows = zkpldm->openforms;
         for (TForm1* window : windows)
             window->followstore();
+        conflicts_->look();
     }
     if (zkpldm->changed != 0)
         showitems();

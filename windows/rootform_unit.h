@@ -26,6 +26,7 @@ class QAction;
 class QMenu;
 class TForm1;
 class TNoteBackups;
+class TConflictCopyOffer;
 class TMiniHtmlLabel;
 class TMiniHtmlPopup;
 class TMiniHtmlStaticText;
@@ -143,6 +144,7 @@ private:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     TNoteBackups* backups_ = nullptr;
+    TConflictCopyOffer* conflicts_ = nullptr;
 
     bool traymode_ = true;
     std::string activationfailure_; // the failure the last activation's rebuild showed

@@ -3,6 +3,8 @@
 // version is never overwritten unseen, and the window's edits are never dropped.
 
 #include "notewindow_fixture.h"
+#include "shell/dialogs.h"
+#include "windows/ConflictCopyOffer.h"
 
 namespace {
 
@@ -104,4 +106,34 @@ TEST_F(NoteSyncTest, AnUneditedWindowFollowsTheFileAndAnEditedOneWaits) {
     EXPECT_FALSE(a->edited());
     EXPECT_EQ(memo(b)->toPlainText(), QString("itt gépelve"));
     EXPECT_TRUE(b->edited());
+}
+
+TEST_F(NoteSyncTest, AConflictCopyIsOfferedOnceBroughtInAndMovedAside) {
+    const std::string copy = folder.file("docs/pinlet (Anna's conflicted copy).db");
+    const std::string declined = folder.file("docs/pinlet.sync-conflict-1.db");
+    std::filesystem::copy_file(dbpath, copy);
+    execute(copy, "UPDATE jegyzetek SET jegyzet='Anna gépén' WHERE nev='Bevásárlás';"
+                  "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('Csak ott', 'x')");
+    std::filesystem::copy_file(dbpath, declined);
+    execute(declined, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('Harmadik', 'y')");
+    std::vector<QString> said;
+    TConflictCopyOffer offer(nullptr, [&](const QString& text) { said.push_back(text); });
+    pinlet::DialogScript script;
+    script.setNextAnswer(6);
+    script.setNextAnswer(7);
+    offer.look();
+    offer.look(); // each copy is asked about once in a run
+    ASSERT_EQ(script.shown().size(), 2u);
+    EXPECT_NE(script.shown()[0].text.find("1 jegyzet ma hiányzik, 1 máshogy szerepel"), std::string::npos);
+    EXPECT_EQ(query("SELECT count(*) FROM jegyzetek WHERE nev='Bevásárlás (ütköző példány)' AND "
+                    "jegyzet='Anna gépén'"),
+              "1");
+    EXPECT_EQ(query("SELECT jegyzet FROM jegyzetek WHERE id=" + std::to_string(first)), "tej\r\nkenyér");
+    EXPECT_EQ(query("SELECT count(*) FROM jegyzetek WHERE nev='Csak ott'"), "1");
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    EXPECT_TRUE(
+        std::filesystem::exists(folder.path() / "docs/pinlet-mentesek/pinlet (Anna's conflicted copy).db"));
+    EXPECT_TRUE(std::filesystem::exists(declined)) << "a copy declined stays where it is";
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_TRUE(said[0].startsWith("2 jegyzet behozva"));
 }
