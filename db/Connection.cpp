@@ -41,8 +41,13 @@ Connection::~Connection() {
 }
 
 void Connection::connect() {
-    if (handle_)
-        return;
+    if (handle_) {
+        // Inside a transaction the open file holds work not yet committed: it is finished there, never
+        // carried over into the other file.
+        if (intransaction() || !filemoved())
+            return;
+        disconnect();
+    }
     std::error_code error;
     if (databasename_.empty() || !std::filesystem::exists(fspath(databasename_), error))
         throw Error("Database file '" + databasename_ + "' does not exist");
@@ -78,6 +83,16 @@ void Connection::connect() {
         throw Error(prefixed(databasename_, text), code);
     }
     handle_ = handle;
+}
+
+bool Connection::filemoved() const {
+    if (!handle_)
+        return false;
+    int moved = 0;
+    // A platform layer that cannot tell answers with an error code: the file is then taken as in place.
+    if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
+        return false;
+    return moved != 0;
 }
 
 void Connection::disconnect() noexcept {

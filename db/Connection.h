@@ -41,8 +41,13 @@ public:
     const std::string& databasename() const { return databasename_; }
 
     bool connected() const { return handle_ != nullptr; }
+    // Whether the open file is no longer the one the path names. False when not connected.
+    bool filemoved() const;
 
-    // Opens the file; nothing happens when already connected. Never creates a file: a missing one fails
+    // Opens the file; nothing happens when already connected to the file the path names. A connection whose
+    // file was replaced meanwhile (renamed over or deleted, as synchronising programs do) is closed and
+    // the path opened anew, so nothing is ever written into a file that is no longer the database. Never
+    // creates a file: a missing one fails
     // with "Database file '<path>' does not exist". A file that SQLite cannot read fails with SQLite's
     // message and the path. Throws Error.
     void connect();

@@ -78,6 +78,7 @@ void Tzkpldm::preparedatabase() {
     db.setdatabasename(path);
     changed = 1;
     updatedb();
+    seen_ = sqldb::filestamp(path);
 }
 
 void Tzkpldm::writetemplate(const std::string& path) {
@@ -227,6 +228,67 @@ Tjegyzet Tzkpldm::getjegyzet(std::int32_t id) {
     jegyzetek.close();
     db.disconnect();
     return result;
+}
+
+Tnotestate Tzkpldm::currentrow(std::int32_t id) {
+    Tnotestate note;
+    if (jegyzetek.locate("id", static_cast<std::int64_t>(id))) {
+        note.exists = true;
+        note.deleted = jegyzetek.asinteger("torolve") == 1;
+        note.jegyzet.nev = jegyzetek.astext("nev");
+        note.jegyzet.jegyzet = jegyzetek.astext("jegyzet");
+    }
+    return note;
+}
+
+Tnotestate Tzkpldm::readjegyzet(std::int32_t id) {
+    db.connect();
+    jegyzetek.open();
+    const Tnotestate note = currentrow(id);
+    jegyzetek.close();
+    db.disconnect();
+    return note;
+}
+
+Tcheckedsave Tzkpldm::savejegyzetif(std::int32_t id, const Tnotestate& expected, const Tjegyzet& jegyzet) {
+    db.connect();
+    // The write lock is taken before the read, so the row read is the row written.
+    runconnected("BEGIN IMMEDIATE");
+    Tcheckedsave result;
+    try {
+        jegyzetek.open();
+        result.current = currentrow(id);
+        if (result.current == expected && expected.exists) {
+            jegyzetek.edit();
+            jegyzetek.settext("nev", jegyzet.nev);
+            jegyzetek.settext("jegyzet", jegyzet.jegyzet);
+            jegyzetek.setdatetime("modositva", environment_.clock());
+            jegyzetek.post();
+            // The column may cut the name: what the window holds from now on is what the row holds.
+            result.current = currentrow(id);
+            result.saved = true;
+        }
+        jegyzetek.close();
+        runconnected(result.saved ? "COMMIT" : "ROLLBACK");
+    } catch (...) {
+        jegyzetek.close();
+        db.disconnect(); // closing the file ends the transaction, and takes it back
+        throw;
+    }
+    db.flush();
+    db.disconnect();
+    if (result.saved)
+        changed = 1;
+    return result;
+}
+
+bool Tzkpldm::pollchanges() {
+    const sqldb::FileStamp now = sqldb::filestamp(db.databasename());
+    if (now == seen_)
+        return false;
+    seen_ = now;
+    changed = 1;
+    return true;
 }
 
 void Tzkpldm::deletejegyzet(std::int32_t id) {

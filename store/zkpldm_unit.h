@@ -8,6 +8,7 @@
 
 #include "db/Connection.h"
 #include "db/DateTime.h"
+#include "db/FileStamp.h"
 #include "db/Statement.h"
 #include "db/Table.h"
 #include "store/EmbeddedStorage.h"
@@ -24,6 +25,24 @@ class TForm1; // a note window; the store lists them but never owns them
 struct Tjegyzet {
     std::string nev;     // the name
     std::string jegyzet; // the text
+
+    friend bool operator==(const Tjegyzet&, const Tjegyzet&) = default;
+};
+
+// A note as it stands in the database: what a window read, to tell at its next save whether anyone else
+// (another process, another machine through a synchronised folder) changed it since.
+struct Tnotestate {
+    bool exists = false;  // false: no row with the id
+    bool deleted = false; // marked deleted
+    Tjegyzet jegyzet;
+
+    friend bool operator==(const Tnotestate&, const Tnotestate&) = default;
+};
+
+// What a checked save found, and the note as it stands after it.
+struct Tcheckedsave {
+    bool saved = false;  // false: the note differed from what was expected, and nothing was written
+    Tnotestate current; // after a save: the saved note
 };
 
 // A note as the list shows it.
@@ -78,6 +97,17 @@ public:
     std::int32_t savejegyzet(std::int32_t id, Tjegyzet jegyzet);
     // The note's name and text; both empty when there is no such note. Notes marked deleted read too.
     Tjegyzet getjegyzet(std::int32_t id);
+    // The note as it stands, deleted or not, or not there at all. Connects, reads and disconnects.
+    Tnotestate readjegyzet(std::int32_t id);
+    // Saves name and text into the note only if it still stands as expected (as the caller last read or
+    // saved it); otherwise writes nothing and hands back how it stands now. Read and write are one
+    // transaction, so no other writer slips in between. The deletion mark is kept as it is. Sets changed
+    // after a save. Leaves the connection closed.
+    Tcheckedsave savejegyzetif(std::int32_t id, const Tnotestate& expected, const Tjegyzet& jegyzet);
+    // Whether the database file changed since the last call: a commit by anyone (this program included) or
+    // the file replaced. Sets changed when it did. Cheap enough for every tick of the list's timer.
+    bool pollchanges();
+
     // Marks the note deleted (its row stays). Sets changed even when there is no such note.
     void deletejegyzet(std::int32_t id);
     // Takes the deletion mark off the note; nothing else of it changes, and a note that is not marked
@@ -115,8 +145,10 @@ private:
     std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
     void markdeleted(std::int32_t id, int mark);
     void runconnected(const std::string& statement); // on the open connection, which stays open
+    Tnotestate currentrow(std::int32_t id);         // on the open connection and table
 
     TStoreEnvironment environment_;
+    sqldb::FileStamp seen_; // the database file as pollchanges() last saw it
 };
 
 // Whether a row id of jegyzetek can be a note's. The engine hands out 64-bit ids and the windows hold 32

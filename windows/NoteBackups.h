@@ -74,6 +74,8 @@ public:
     void exportnotes();
 
     QTimer& timer() { return timer_; }
+    // How this object says things: one line of plain text in the notice popup.
+    const std::function<void(const QString&)>& notice() const { return notice_; }
 
 private:
     Tdate day() const;

@@ -3,6 +3,7 @@
 #include "shell/PinletApplication.h"
 #include "shell/dialogs.h"
 #include "shell/helpers.h"
+#include "store/NoteMerge.h"
 #include "store/zkpldm_unit.h"
 #include "windows/NoteMemo.h"
 #include "windows/OnScreen.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -224,9 +226,9 @@ void TForm1::FormShow() {
 void TForm1::FormActivate() {
     if (loaded_)
         return;
-    Tjegyzet note;
+    Tnotestate note;
     try {
-        note = zkpldm->getjegyzet(id_);
+        note = zkpldm->readjegyzet(id_);
     } catch (const std::exception& failure) {
         Memo1->setPlaceholderText(kUnreadNote.arg(QString::fromUtf8(failure.what())));
         // The box hands the focus back, which activates the window and reads again: the same failure is
@@ -239,13 +241,7 @@ void TForm1::FormActivate() {
         throw;
     }
     loaded_ = true;
-    loading_ = true;
-    nev->setText(QString::fromStdString(note.nev));
-    Memo1->setStoredText(note.jegyzet);
-    loading_ = false;
-    edited_ = false;
-    storedName_ = std::move(note.nev);
-    storedText_ = std::move(note.jegyzet);
+    shownote(std::move(note));
     readfailure_.clear();
     Memo1->setPlaceholderText(QString());
     nev->setReadOnly(false);
@@ -284,20 +280,71 @@ bool TForm1::savetodb() {
     if (!loaded_)
         return false;
     // Unedited, the note goes back as it was read, byte for byte.
-    Tjegyzet note = edited_ ? Tjegyzet{nev->text().toStdString(), Memo1->storedText()}
-                            : Tjegyzet{storedName_, storedText_};
+    const Tjegyzet note =
+        edited_ ? Tjegyzet{nev->text().toStdString(), Memo1->storedText()} : stored_.jegyzet;
     if (blank(note.jegyzet))
         return false;
-    const std::int32_t created = zkpldm->savejegyzet(id_, note);
-    storedName_ = std::move(note.nev);
-    storedText_ = std::move(note.jegyzet);
-    // The note's row was gone (a compaction removed it after a delete), so the save wrote it anew: the
-    // window holds that note from now on, or every later save would add one more copy.
-    if (created != -1)
-        id_ = created;
-    edited_ = false;
+    const Tcheckedsave result = zkpldm->savejegyzetif(id_, stored_, note);
+    if (result.saved) {
+        stored_ = result.current;
+        edited_ = false;
+    } else if (!edited_) {
+        // Someone else changed the note, and the window holds nothing of its own: it shows their version.
+        if (result.current.exists)
+            shownote(result.current);
+        else
+            stored_ = result.current;
+    } else {
+        saveconflict(note, result.current.exists);
+    }
     savetoposdb();
     return true;
+}
+
+// The window's edits met another writer's change: theirs stays in the note, the window's goes into a note
+// of its own, which the window holds from then on.
+void TForm1::saveconflict(const Tjegyzet& note, bool theirsstands) {
+    // A note removed for good leaves no other version to tell apart from: the edits keep its name.
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    Tjegyzet apart{theirsstands ? labellednotename(note.nev, "ütközés, " + stamp.toStdString()) : note.nev,
+                   note.jegyzet};
+    id_ = zkpldm->savejegyzet(-1, apart);
+    stored_ = zkpldm->readjegyzet(id_);
+    shownote(stored_);
+    if (showNotice_) {
+        const QString name = QString::fromStdString(stored_.jegyzet.nev).toHtmlEscaped();
+        QMetaObject::invokeMethod(
+            this,
+            [this, name] {
+                if (showNotice_)
+                    showNotice_(kConflictNotice.arg(name));
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+// Fills the fields from the store's version, which the window holds unedited from then on.
+void TForm1::shownote(Tnotestate note) {
+    loading_ = true;
+    if (nev->text().toStdString() != note.jegyzet.nev)
+        nev->setText(QString::fromStdString(note.jegyzet.nev));
+    if (Memo1->storedText() != note.jegyzet.jegyzet)
+        Memo1->setStoredText(note.jegyzet.jegyzet);
+    loading_ = false;
+    edited_ = false;
+    stored_ = std::move(note);
+}
+
+void TForm1::followstore() {
+    if (!loaded_ || edited_ || saving_ || closed_)
+        return;
+    try {
+        const Tnotestate now = zkpldm->readjegyzet(id_);
+        if (now.exists && now != stored_)
+            shownote(now);
+    } catch (const std::exception&) {
+        // Only a refresh: the next save checks again and says what fails.
+    }
 }
 
 void TForm1::savetoposdb() {

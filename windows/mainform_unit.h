@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "store/zkpldm_unit.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -72,6 +74,17 @@ public:
     void Image1Click();
     // Closes the window; a failed close is shown with errordlg and the window stays open.
     void Image2Click();
+    // Another writer (a second process, another machine through a synchronised folder) may have changed
+    // the note since the window read it. Without edits of its own the window takes the stored version;
+    // used when the database file is seen to change. Read failures wait for the next change or save.
+    void followstore();
+    // This program marked the note deleted or took the mark off: not another writer's change.
+    void setnotedeleted(bool deleted) { stored_.deleted = deleted; }
+    // What the notice says when the window's edits met another writer's change and were saved apart
+    // (%1: the new note's name).
+    static inline const QString kConflictNotice =
+        QStringLiteral("A jegyzetet közben máshol is módosították. Az itteni szöveg új jegyzetként "
+                       "mentve: %1");
     // Closes the window without saving: its note is gone for good (a compaction purged it), and a save
     // would bring it back as a new note.
     void discard();
@@ -96,6 +109,8 @@ protected:
 
 private:
     void buildcomponents();
+    void shownote(Tnotestate note);
+    void saveconflict(const Tjegyzet& note, bool theirsstands);
     void refreshpictures();
     void userchanged();
     void keeponscreen();
@@ -122,9 +137,8 @@ private:
     bool saving_ = false;       // an autosave is under way (its failure box runs a nested loop)
     bool failureShown_ = false; // the last autosave failure has been shown
     bool onscreenCheckDue_ = false;
-    QRect savedGeometry_;    // the geometry last written, for the exit save
-    std::string storedName_; // the note as last read or saved, byte for byte
-    std::string storedText_;
+    QRect savedGeometry_; // the geometry last written, for the exit save
+    Tnotestate stored_;   // the note as last read or saved, byte for byte, to tell another writer's change
     std::string readfailure_; // the failure the last read showed
     QTimer autosave_;
     ShowNotice showNotice_;

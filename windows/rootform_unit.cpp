@@ -8,6 +8,7 @@
 #include "shell/PinletApplication.h"
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
+#include "windows/ConflictCopyOffer.h"
 #include "windows/ExitSave.h"
 #include "windows/NoteBackups.h"
 #include "windows/ProgramActivation.h"
@@ -236,6 +237,8 @@ void TForm2::buildcomponents() {
             popup->RollUp();
         });
     backups_->start();
+    conflicts_ = new TConflictCopyOffer(this, backups_->notice());
+    conflicts_->start();
 
     refreshpictures();
     layoutcomponents();
@@ -320,10 +323,14 @@ void TForm2::MiniHtmlLabel1AnchorClick(QObject*, const std::string& anchor) {
             return;
         mode.clear();
         // The list follows within a second: the delete sets the change flag.
-        zkpldm->deletejegyzet(low32(strtoint64(anchor)));
+        const std::int32_t id = low32(strtoint64(anchor));
+        zkpldm->deletejegyzet(id);
+        marknotedeleted(id, true);
     } else if (mode == kRestoreMode) {
         mode.clear();
-        zkpldm->restorejegyzet(low32(strtoint64(anchor)));
+        const std::int32_t id = low32(strtoint64(anchor));
+        zkpldm->restorejegyzet(id);
+        marknotedeleted(id, false);
         // At once: a second press on the old list would open a note that is not back in it.
         showitems();
     }
@@ -482,8 +489,24 @@ void TForm2::mrts1Click() {
 }
 
 void TForm2::Timer1Timer() {
+    // Another process, or a synchronising program replacing the file, changes notes too: the list follows,
+    // and so do the open windows that hold no edits of their own (the tray menu shows their names).
+    if (zkpldm->pollchanges()) {
+        const std::vector<TForm1*> windows = zkpldm->openforms;
+        for (TForm1* window : windows)
+            window->followstore();
+        conflicts_->look();
+    }
     if (zkpldm->changed != 0)
         showitems();
+}
+
+// The deletion mark set or taken off here is this program's own: the note's window keeps it, and does not
+// take it for another writer's change at its next save.
+void TForm2::marknotedeleted(std::int32_t id, bool deleted) {
+    for (TForm1* window : zkpldm->openforms)
+        if (window->id() == id)
+            window->setnotedeleted(deleted);
 }
 
 void TForm2::Timer2Timer() {

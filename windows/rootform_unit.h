@@ -26,6 +26,7 @@ class QAction;
 class QMenu;
 class TForm1;
 class TNoteBackups;
+class TConflictCopyOffer;
 class TMiniHtmlLabel;
 class TMiniHtmlPopup;
 class TMiniHtmlStaticText;
@@ -120,6 +121,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void marknotedeleted(std::int32_t id, bool deleted);
     void buildcomponents();
     void layoutcomponents();
     void refreshpictures();
@@ -142,6 +144,7 @@ private:
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
     TNoteBackups* backups_ = nullptr;
+    TConflictCopyOffer* conflicts_ = nullptr;
 
     bool traymode_ = true;
     std::string activationfailure_; // the failure the last activation's rebuild showed

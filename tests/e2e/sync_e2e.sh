@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The database in a synchronised folder, on a virtual desktop: another process adds a note, then a
+# synchronising program renames the other machine's copy over the file while a note is being edited here.
+# The list follows, and neither machine's text is lost.
+# Usage: sync_e2e.sh PINLET_EXECUTABLE. Exit 77 (skipped) only when no X server can be started.
+set -uo pipefail
+
+PINLET=$1
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+source "$ROOT/scripts/desktop.sh"
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/pinlet-e2e.XXXXXX")
+PINLET_PID=""
+
+finish() {
+    [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
+    pinlet_desktop_stop
+    rm -rf "$WORK"
+}
+trap finish EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    cat "$WORK/pinlet.log" >&2 2>/dev/null
+    exit 1
+}
+
+pinlet_desktop_start "$WORK"
+case $? in
+0) ;;
+1)
+    echo "SKIP: no X server can be started here"
+    exit 77
+    ;;
+*) fail "the desktop came up without a system tray" ;;
+esac
+
+pinlet_private_user "$WORK"
+DB="$HOME/Documents/pinlet.db"
+sql() { sqlite3 -batch -noheader "file:$DB?mode=ro" "$1"; }
+rows_are() { [ "$(pinlet_link_rows "$LIST" | wc -l)" -eq "$1" ]; }
+
+"$PINLET" >>"$WORK/pinlet.log" 2>&1 &
+PINLET_PID=$!
+LIST=$(pinlet_wait_window 612x285 10000) || fail "the list window did not show at start"
+
+# Another process adds a note: the list shows it without this program having written anything.
+sqlite3 "$DB" "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('Közös', 'első változat')" || fail "no insert"
+pinlet_wait_until 5000 rows_are 1 || fail "the list did not follow a note added by another process"
+echo "the list follows another process's note"
+
+# Open it, type, and let the autosave write it.
+pinlet_click_in "$LIST" 30 "$(pinlet_link_rows "$LIST" | head -1)"
+NOTE=$(pinlet_wait_window 374x319 5000) || fail "the name opened no note window"
+pinlet_wait_until 3000 pinlet_output_is "Közös" xdotool getwindowname "$NOTE" || fail "the note did not load"
+pinlet_click_in "$NOTE" 150 150
+xdotool key --clearmodifiers ctrl+End
+xdotool type --delay 10 " itt"
+pinlet_wait_until 5000 pinlet_output_is "első változat itt" sql "SELECT jegyzet FROM jegyzetek" ||
+    fail "the autosave did not write the typed text"
+
+# The other machine's version arrives as a synchronising program writes it: a whole file renamed over.
+cp "$DB" "$WORK/incoming.db"
+sqlite3 "$WORK/incoming.db" "UPDATE jegyzetek SET jegyzet='második gép szövege';
+    INSERT INTO jegyzetek (nev, jegyzet) VALUES ('Másik gép jegyzete', 'x')" || fail "no incoming copy"
+mv "$WORK/incoming.db" "$DB"
+xdotool type --delay 10 " és még"
+# Ending the program saves the open note.
+kill -TERM "$PINLET_PID"
+pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "the program did not end"
+PINLET_PID=""
+
+[ "$(sql "SELECT jegyzet FROM jegyzetek WHERE nev='Közös'")" = "második gép szövege" ] ||
+    fail "the other machine's text was overwritten: $(sql "SELECT nev || '=' || jegyzet FROM jegyzetek")"
+[ "$(sql "SELECT count(*) FROM jegyzetek WHERE nev LIKE 'Közös (ütközés, %)' AND
+          jegyzet='első változat itt és még'")" = 1 ] ||
+    fail "this machine's edits were not kept apart: $(sql "SELECT nev || '=' || jegyzet FROM jegyzetek")"
+[ "$(sql "SELECT count(*) FROM jegyzetek WHERE nev='Másik gép jegyzete'")" = 1 ] || fail "a note was lost"
+echo "both machines' text kept after a rename over the file"
