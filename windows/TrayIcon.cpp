@@ -69,6 +69,16 @@ void foreground([[maybe_unused]] QMenu* menu) {
 #endif
 }
 
+// After the menu closes: the shell's menu rules ask for a message to the window that took the foreground,
+// so that a second right click opens the menu again. The foreground itself stays where the chosen command
+// put it (a note window it just activated): taking it back would leave the user's typing nowhere.
+void menuclosed([[maybe_unused]] QMenu* menu) {
+#ifdef Q_OS_WIN
+    if (menu)
+        PostMessageW(reinterpret_cast<HWND>(menu->winId()), WM_NULL, 0, 0);
+#endif
+}
+
 } // namespace
 
 QString shorthint(const QString& hint) {
@@ -121,7 +131,22 @@ bool QtTrayShell::add(const QIcon& icon, const QString& tip) {
     tray_->setIcon(icon);
     tray_->setToolTip(tip);
     tray_->show();
+    if (shown())
+        return true;
+    // Hidden again, so that the next add asks the shell afresh instead of only changing a missing icon.
+    tray_->hide();
+    return false;
+}
+
+bool QtTrayShell::shown() const {
+#ifdef Q_OS_WIN
+    // Qt does not report a failed add: at logon the taskbar may still be starting, or busy past the
+    // shell's time-out, and no "TaskbarCreated" follows then. The shell knows the rectangle only of an icon
+    // it holds (one in the overflow area has the area's button), so an icon without one is not there.
+    return tray_->geometry().isValid();
+#else
     return true;
+#endif
 }
 
 void QtTrayShell::modify(const QIcon& icon, const QString& tip) {
@@ -356,13 +381,14 @@ bool TTrayIcon::popup(QPoint at) {
     if (!menu)
         return false;
     try {
-        // aboutToShow fires before the menu appears: the owner rebuilds the items there.
+        // aboutToShow fires before the menu appears: the owner rebuilds the items there. exec() has run
+        // the chosen command by the time it returns.
         menu->exec(at);
     } catch (...) {
-        foreground(menu);
+        menuclosed(menu);
         throw;
     }
-    foreground(menu);
+    menuclosed(menu);
     return true;
 }
 
