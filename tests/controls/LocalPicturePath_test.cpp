@@ -1,0 +1,93 @@
+// Pictures named by markup come from local files only: the rule on every platform, and a picture URL
+// that names a network path refused before anything is looked up.
+#include "controls/LocalPicturePath.h"
+#include "controls/MiniHtmlPicture.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(LocalPicturePath, NetworkNamesAreRefusedAndUrlFormsMapped) {
+    struct Row {
+        const char* comment;
+        std::string named; // the text after "FILE://"
+        std::optional<std::string> expected;
+    };
+    const std::vector<Row> rows = {
+        {"a drive path", "C:\\pics\\x.png", "C:\\pics\\x.png"},
+        {"a drive path with slashes", "c:/pics/x.png", "c:/pics/x.png"},
+        {"an absolute path", "/home/u/x.png", "/home/u/x.png"},
+        {"a relative path", "pics/x.png", "pics/x.png"},
+        {"the root of the current drive", "\\x.png", "\\x.png"},
+        {"file:///C:/x gives its drive path", "/C:/pics/x.png", "C:/pics/x.png"},
+        {"the same with a backslash", "/C:\\x.png", "C:\\x.png"},
+        {"a drive alone", "/D:", "D:"},
+        {"a colon that is no drive", "/C:x.png", "/C:x.png"},
+        {"file://localhost/C:/x", "localhost/C:/x.png", "C:/x.png"},
+        {"file://LOCALHOST/path", "LOCALHOST/home/x.png", "/home/x.png"},
+        {"a long drive path", "\\\\?\\C:\\x.png", "C:\\x.png"},
+        {"UNC", "\\\\host\\share\\x.png", std::nullopt},
+        {"UNC with slashes", "//host/share/x.png", std::nullopt},
+        {"mixed separators", "\\/host/share/x.png", std::nullopt},
+        {"file:////host/share", "///host/share/x.png", std::nullopt},
+        {"file://localhost//host/share", "localhost//host/share/x.png", std::nullopt},
+        {"long UNC", "\\\\?\\UNC\\host\\share\\x.png", std::nullopt},
+        {"long UNC with slashes", "//?/UNC/host/share/x.png", std::nullopt},
+        {"a device", "\\\\.\\C:", std::nullopt},
+        {"a pipe", "\\\\.\\pipe\\name", std::nullopt},
+        {"a volume by its name", "\\\\?\\Volume{0}\\x.png", std::nullopt},
+        {"a web folder", "\\\\host@SSL\\DavWWWRoot\\x.png", std::nullopt},
+        {"an object path", "\\??\\UNC\\host\\share\\x.png", std::nullopt},
+        {"an object path with slashes",
+         "/?"
+         "?/UNC/host/x.png",
+         std::nullopt}, // split: "??/" is a trigraph
+        {"nothing", "", ""},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(localpicturepath(row.named), row.expected) << row.comment << ": " << row.named;
+}
+
+TEST(LocalPicturePath, PictureUrlsFollowTheRule) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("p.png");
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(file, "PNG"));
+    const std::string path = file.toStdString();
+
+    struct Row {
+        std::string url;
+        bool loads;
+    };
+    const std::vector<Row> rows = {
+        {"FILE://" + path, true},
+        {"file://localhost" + path, true},
+        {"FILE:///" + path, false}, // "//tmp/...": a host on Windows
+        {"FILE://\\\\" + path.substr(1), false},
+        {"FILE://\\\\?\\UNC" + path, false},
+    };
+    for (const Row& row : rows) {
+        TMiniHtmlPicture picture;
+        bool loaded = false;
+        try {
+            picture.loadFromUrl(row.url);
+            loaded = !picture.empty();
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), "Could not load image") << row.url;
+        }
+        EXPECT_EQ(loaded, row.loads) << row.url;
+        EXPECT_EQ(picture.url(), row.url);
+    }
+}
+
+} // namespace
