@@ -19,6 +19,11 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After windows.h, which leaves it out under WIN32_LEAN_AND_MEAN.
+#include <shellapi.h>
+
+#include <cwchar>
+#include <vector>
 #endif
 
 namespace pinlet {
@@ -78,6 +83,16 @@ void menuclosed([[maybe_unused]] QMenu* menu) {
         PostMessageW(reinterpret_cast<HWND>(menu->winId()), WM_NULL, 0, 0);
 #endif
 }
+
+#ifdef Q_OS_WIN
+// Collects the windows through which Qt adds notification-area icons, known by the title it gives them.
+BOOL CALLBACK collecttraywindow(HWND window, LPARAM found) {
+    wchar_t title[32] = {};
+    if (GetWindowTextW(window, title, 32) > 0 && std::wcscmp(title, L"QTrayIconMessageWindow") == 0)
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+#endif
 
 } // namespace
 
@@ -141,9 +156,20 @@ bool QtTrayShell::add(const QIcon& icon, const QString& tip) {
 bool QtTrayShell::shown() const {
 #ifdef Q_OS_WIN
     // Qt does not report a failed add: at logon the taskbar may still be starting, or busy past the
-    // shell's time-out, and no "TaskbarCreated" follows then. The shell knows the rectangle only of an icon
-    // it holds (one in the overflow area has the area's button), so an icon without one is not there.
-    return tray_->geometry().isValid();
+    // shell's time-out, and no "TaskbarCreated" follows then. Asking the shell for the icon's rectangle
+    // fails only for an icon it does not hold. (QSystemTrayIcon::geometry() cannot stand in: it is empty
+    // for an icon in the overflow area too, where new icons go.) The icon is found by the window Qt adds it
+    // with; where that cannot be told, Qt's word stands.
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), collecttraywindow, reinterpret_cast<LPARAM>(&windows));
+    if (windows.size() != 1)
+        return true;
+    NOTIFYICONIDENTIFIER icon = {};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = windows.front();
+    icon.uID = 0; // Qt's one icon per window
+    RECT rectangle;
+    return SUCCEEDED(Shell_NotifyIconGetRect(&icon, &rectangle));
 #else
     return true;
 #endif
