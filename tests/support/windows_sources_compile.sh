@@ -86,6 +86,17 @@ check() {
     fi
 }
 export -f check
+
+# The check must still see what MSVC sees: a file that forgets NOMINMAX has to fail, or a passing run
+# proves nothing about min and max.
+printf '%s\n' '#include <windows.h>' '#include <limits>' \
+    'int largest() { return std::numeric_limits<int>::max(); }' >"$work/probe.cpp"
+if "$compiler" "${flags[@]}" -UNOMINMAX -fsyntax-only "$work/probe.cpp" >/dev/null 2>&1; then
+    echo "windows check: a source without NOMINMAX compiled; the check no longer defines min and max as" \
+        "the Windows SDK does (tests/support/windows_sdk)" >&2
+    exit 1
+fi
+
 jobs=${PINLET_WINDOWS_CHECK_JOBS:-$(nproc 2>/dev/null || echo 2)}
 printf '%s\0' "${sources[@]}" | xargs -0 -P "$jobs" -I{} bash -c 'set -o pipefail; check "$@"' _ {} "${flags[@]}"
 
