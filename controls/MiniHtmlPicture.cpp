@@ -1,16 +1,26 @@
 #include "controls/MiniHtmlPicture.h"
 
+#include "controls/LocalPicturePath.h"
 #include "minihtml/AsciiText.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
 #include <stdexcept>
 
 namespace {
 
+bool local(const QString& path) {
+    return localpicturepath(path.toStdString()).has_value();
+}
+
 QByteArray readBounded(const QString& path) {
     const QFileInfo info(path);
+    // Asked before anything touches the file: even a look at a network path contacts its host. A relative
+    // path counts as what it resolves to, as the working folder may itself be on a share.
+    if (!local(path) || !local(info.absoluteFilePath()))
+        throw std::runtime_error("Could not load image");
     // Only regular files: a device or a pipe could block the paint that asked for the picture forever.
     if (path.isEmpty() || !info.exists() || !info.isFile() || info.size() > TMiniHtmlPicture::kMaxFileSize) {
         throw std::runtime_error("Could not load image");
@@ -34,7 +44,10 @@ void TMiniHtmlPicture::loadFromUrl(const std::string& url) {
     if (ascii::StartsNoCase(url, "RES://")) {
         loadFromFile(QStringLiteral(":/") + QString::fromUtf8(url.substr(6).c_str()));
     } else if (ascii::StartsNoCase(url, "FILE://")) {
-        loadFromFile(QString::fromUtf8(url.substr(7).c_str()));
+        const std::optional<std::string> path = localpicturepath(url.substr(7));
+        if (!path)
+            throw std::runtime_error("Could not load image");
+        loadFromFile(QString::fromUtf8(path->c_str()));
     }
 }
 

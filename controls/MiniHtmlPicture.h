@@ -22,10 +22,10 @@ public:
     const std::string& url() const { return url_; }
 
     // Remembers url and loads the picture it names: "RES://name" (any letter case) from the program's Qt
-    // resources (":/name"), "FILE://path" from a regular file of at most kMaxFileSize bytes. Any other URL
-    // is only remembered. On failure the picture is left empty and std::runtime_error is thrown with
-    // "Could not load image" (nothing readable there) or "Could not load image. Invalid format" (bytes
-    // that do not decode).
+    // resources (":/name"), "FILE://path" from a regular local file of at most kMaxFileSize bytes (a network
+    // path is refused, see localpicturepath; "FILE:///C:/x" names C:/x). Any other URL is only remembered. On
+    // failure the picture is left empty and std::runtime_error is thrown with "Could not load image" (nothing
+    // readable there) or "Could not load image. Invalid format" (bytes that do not decode).
     void loadFromUrl(const std::string& url);
     // Loads from a file path with the same bounds and errors as a "FILE://" URL; the URL is not changed.
     void loadFromFile(const QString& path);

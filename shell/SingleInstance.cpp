@@ -107,7 +107,7 @@ bool SingleInstance::askowner() {
     socket.write(kRequest);
     if (!socket.waitForBytesWritten(1000))
         return false;
-    const QDeadlineTimer answered(std::min(patience_, std::chrono::milliseconds(5000)));
+    const QDeadlineTimer answered((std::min)(patience_, std::chrono::milliseconds(5000)));
     while (!socket.canReadLine()) {
         if (answered.hasExpired() || !socket.waitForReadyRead(int(answered.remainingTime())))
             return false;

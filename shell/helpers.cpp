@@ -63,7 +63,10 @@ std::string getfolderpath(int csidl) {
         throw std::runtime_error(systemmessage(got));
     wchar_t buffer[MAX_PATH + 1] = {};
     LPITEMIDLIST list = nullptr;
-    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &list))) {
+    // A Documents folder that was removed (or redirected to one not made yet) is created: without it the
+    // path would come back empty and the database would be looked for at the root of the drive.
+    const int flags = csidl == kDocumentsId ? CSIDL_FLAG_CREATE : 0;
+    if (SUCCEEDED(SHGetFolderLocation(nullptr, csidl | flags, nullptr, 0, &list))) {
         SHGetPathFromIDListW(list, buffer);
         allocator->Free(list);
     }
@@ -108,7 +111,7 @@ std::int64_t strtoint64(const std::string& text) {
     }
 
     // The magnitude is gathered unsigned so that INT64_MIN, whose magnitude has no positive twin, is exact.
-    constexpr std::uint64_t kLimitPositive = std::uint64_t(std::numeric_limits<std::int64_t>::max());
+    constexpr std::uint64_t kLimitPositive = std::uint64_t((std::numeric_limits<std::int64_t>::max)());
     const std::uint64_t limit = negative ? kLimitPositive + 1 : kLimitPositive;
     std::uint64_t magnitude = 0;
     bool saturated = false;
@@ -135,7 +138,7 @@ std::int64_t strtoint64(const std::string& text) {
     if (!negative)
         return std::int64_t(magnitude);
     if (magnitude == kLimitPositive + 1)
-        return std::numeric_limits<std::int64_t>::min();
+        return (std::numeric_limits<std::int64_t>::min)();
     return -std::int64_t(magnitude);
 }
 

@@ -10,9 +10,8 @@ std::string getspecialfolder(const std::string& name);
 
 // The file-system path of a shell special folder by its id (5 Documents, 39 Pictures); the empty string
 // when there is none. On Windows this asks the shell. Elsewhere 5 and 39 map to the platform's documents
-// and pictures directories (a missing documents directory is created, as Windows always has one) and
-// every other id gives the empty string. Throws std::runtime_error only when the Windows shell allocator
-// cannot be had.
+// and pictures directories and every other id gives the empty string. Everywhere a missing documents
+// folder is created. Throws std::runtime_error only when the Windows shell allocator cannot be had.
 std::string getfolderpath(int csidl);
 
 // The number at the start of the text: blanks (code 32 only) skipped, an optional "-" or "+", then either

@@ -412,7 +412,7 @@ void TStoredItem::SaveToFile(const std::string& path) {
 #ifdef _WIN32
     SetLastError(0);
     std::unique_ptr<std::FILE, FileCloser> file(_wfopen(full.c_str(), L"wb"));
-    const std::string reason = file ? "" : std::system_category().message(static_cast<int>(GetLastError()));
+    const std::string reason = file ? "" : windowserrortext(GetLastError());
 #else
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(full.c_str(), "wb"));

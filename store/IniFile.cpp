@@ -35,9 +35,7 @@ bool sameascii(const std::string& a, const std::string& b) {
 } // namespace
 
 IniFile IniFile::fromtext(const std::string& bytes) {
-    std::string text = isvalidutf8(bytes) ? bytes : cp1250toutf8(bytes);
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0)
-        text.erase(0, 3);
+    const std::string text = textfiletoutf8(bytes);
 
     IniFile result;
     bool insection = false;

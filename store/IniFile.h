@@ -6,8 +6,9 @@
 #include <vector>
 
 // The rules, which differ from one INI reader to the next, are this program's own:
-// - the bytes are read as UTF-8, or as code page 1250 when they are not valid UTF-8; a leading UTF-8 byte
-//   order mark is dropped (editors write one, and it would hide the first section);
+// - the bytes are read as UTF-16 after a UTF-16 byte order mark (either order), else as UTF-8, or as code
+//   page 1250 when they are not valid UTF-8; a leading UTF-8 byte order mark is dropped (editors write
+//   one, and it would hide the first section);
 // - lines end at CR LF, LF or CR; each is trimmed of blanks and control characters;
 // - empty lines and lines that begin with ";" are skipped;
 // - "[name]" (first character "[", last "]") opens a section; the name is trimmed;

@@ -1,6 +1,7 @@
 #include "store/NewFile.h"
 
 #include "store/FileMessages.h"
+#include "store/TransientRetry.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,9 +10,9 @@
 #include <stdexcept>
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
+#include <chrono>
+#include <thread>
+#include <utility>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -39,39 +40,58 @@ std::wstring wide(const std::string& utf8) {
     return result;
 }
 
-std::string systemmessage(DWORD code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string result;
-    if (length && buffer) {
-        const int size =
-            WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-        result.resize(static_cast<std::size_t>(size));
-        WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), result.data(), size, nullptr,
-                            nullptr);
-    }
-    LocalFree(buffer);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-        result.pop_back();
-    return result;
+// A scanner or a sync client opening the fresh file first makes renaming or removing it fail for a moment
+// with one of these; half a second covers them, as it does for the SQL engine's own Windows file layer.
+constexpr std::chrono::milliseconds kPatience{500};
+
+bool transient(unsigned long code) {
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
 }
+
+// Runs a Win32 call that reports failure through GetLastError; 0 when it succeeded.
+template <typename Call> DWORD patiently(Call call) {
+    return static_cast<DWORD>(retrytransient(
+        [&]() -> unsigned long {
+            if (call())
+                return 0;
+            const DWORD error = GetLastError();
+            return error ? error : ERROR_GEN_FAILURE;
+        },
+        transient, kPatience, [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); }));
+}
+
+// The temporary file is removed on every way out but the one that gave it the target's name.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!path_.empty())
+            patiently([this] { return DeleteFileW(path_.c_str()); });
+    }
+    const std::wstring& path() const { return path_; }
+    void keep() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
 
 bool createnewfileimpl(const std::string& target, const std::string& bytes) {
     const std::wstring wtarget = wide(target);
     HANDLE file = INVALID_HANDLE_VALUE;
-    std::wstring temporary;
+    std::wstring name;
     for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = wtarget + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(sequence++) + L".tmp";
-        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+        name = wtarget + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(sequence++) +
+               L".tmp";
+        file =
+            CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
-            cannotcreate(target, systemmessage(GetLastError()));
+            cannotcreate(target, windowserrortext(GetLastError()));
     }
     if (file == INVALID_HANDLE_VALUE)
-        cannotcreate(target, systemmessage(ERROR_FILE_EXISTS));
+        cannotcreate(target, windowserrortext(ERROR_FILE_EXISTS));
+    TemporaryFile temporary(name);
     std::size_t written = 0;
     bool ok = true;
     while (ok && written < bytes.size()) {
@@ -83,18 +103,18 @@ bool createnewfileimpl(const std::string& target, const std::string& bytes) {
     ok = ok && FlushFileBuffers(file);
     const DWORD writeerror = ok ? 0 : GetLastError();
     CloseHandle(file);
-    if (!ok) {
-        DeleteFileW(temporary.c_str());
-        cannotcreate(target, systemmessage(writeerror));
-    }
+    if (!ok)
+        cannotcreate(target, windowserrortext(writeerror));
     // Without MOVEFILE_REPLACE_EXISTING the move fails when the target exists.
-    if (MoveFileExW(temporary.c_str(), wtarget.c_str(), MOVEFILE_WRITE_THROUGH))
+    const DWORD moveerror = patiently(
+        [&] { return MoveFileExW(temporary.path().c_str(), wtarget.c_str(), MOVEFILE_WRITE_THROUGH); });
+    if (moveerror == 0) {
+        temporary.keep();
         return true;
-    const DWORD moveerror = GetLastError();
-    DeleteFileW(temporary.c_str());
+    }
     if (moveerror == ERROR_ALREADY_EXISTS || moveerror == ERROR_FILE_EXISTS)
         return false;
-    cannotcreate(target, systemmessage(moveerror));
+    cannotcreate(target, windowserrortext(moveerror));
 }
 
 #else

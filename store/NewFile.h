@@ -10,5 +10,7 @@
 //
 // Returns true when the file was created, false when a file of that name already existed (it is left as it
 // was). Throws std::runtime_error "Cannot create file "<full path>". <system description>" when the folder is
-// missing or cannot be written, or the bytes cannot be written; no file is left behind then.
+// missing or cannot be written, or the bytes cannot be written; no file is left behind then. Another
+// program holding the fresh file for a moment (a virus scanner, a sync client) is waited out for about half
+// a second before that counts as a failure.
 bool createnewfile(const std::string& target, const std::string& bytes);

@@ -24,11 +24,22 @@ void appendutf8(std::string& out, std::uint32_t code) {
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
     }
+}
+
+constexpr std::uint32_t kReplacement = 0xFFFD;
+
+bool startswith(const std::string& bytes, const char* prefix, std::size_t length) {
+    return bytes.size() >= length && bytes.compare(0, length, prefix, length) == 0;
 }
 
 } // namespace
@@ -80,4 +91,37 @@ std::string cp1250toutf8(const std::string& bytes) {
         appendutf8(out, b < 0x80 ? b : cp1250high[b - 0x80]);
     }
     return out;
+}
+
+std::string utf16toutf8(const std::string& bytes, bool bigendian) {
+    std::string out;
+    out.reserve(bytes.size());
+    const std::size_t units = bytes.size() / 2;
+    const auto unit = [&](std::size_t k) -> std::uint32_t {
+        const auto first = static_cast<unsigned char>(bytes[2 * k]);
+        const auto second = static_cast<unsigned char>(bytes[2 * k + 1]);
+        return bigendian ? (std::uint32_t(first) << 8 | second) : (std::uint32_t(second) << 8 | first);
+    };
+    for (std::size_t k = 0; k < units; ++k) {
+        const std::uint32_t code = unit(k);
+        if (code >= 0xD800 && code <= 0xDBFF && k + 1 < units && unit(k + 1) >= 0xDC00 &&
+            unit(k + 1) <= 0xDFFF) {
+            appendutf8(out, 0x10000 + ((code - 0xD800) << 10) + (unit(k + 1) - 0xDC00));
+            ++k;
+        } else {
+            appendutf8(out, code >= 0xD800 && code <= 0xDFFF ? kReplacement : code);
+        }
+    }
+    if (bytes.size() % 2)
+        appendutf8(out, kReplacement);
+    return out;
+}
+
+std::string textfiletoutf8(const std::string& bytes) {
+    if (startswith(bytes, "\xFF\xFE", 2))
+        return utf16toutf8(bytes.substr(2), false);
+    if (startswith(bytes, "\xFE\xFF", 2))
+        return utf16toutf8(bytes.substr(2), true);
+    const std::string text = startswith(bytes, "\xEF\xBB\xBF", 3) ? bytes.substr(3) : bytes;
+    return isvalidutf8(text) ? text : cp1250toutf8(text);
 }

@@ -6,6 +6,8 @@
 // needs), and only then renamed to FILE, so a failed run never leaves a file the build would take as up to
 // date.
 
+#include "tools/Utf8Arguments.h"
+
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -48,7 +51,7 @@ struct Database {
 void build(const fs::path& schema, const fs::path& output) {
     std::ifstream in(schema, std::ios::binary);
     if (!in)
-        throw std::runtime_error("cannot read " + schema.string());
+        throw std::runtime_error("cannot read " + tools::utf8text(schema));
     std::ostringstream text;
     text << in.rdbuf();
 
@@ -60,7 +63,7 @@ void build(const fs::path& schema, const fs::path& output) {
         const std::u8string name = temporary.u8string(); // SQLite takes UTF-8 names on every platform
         if (sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db.handle,
                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-            throw std::runtime_error("cannot create " + temporary.string());
+            throw std::runtime_error("cannot create " + tools::utf8text(temporary));
         // The program keeps the file in rollback-journal mode; that is also what the template says.
         db.run("PRAGMA journal_mode=DELETE");
         db.run("BEGIN; " + text.str() + "; COMMIT;");
@@ -81,14 +84,14 @@ void build(const fs::path& schema, const fs::path& output) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> arguments = tools::utf8arguments(argc, argv);
     fs::path schema;
     fs::path output;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--schema")
-            schema = argv[i + 1];
-        else if (option == "--output")
-            output = argv[i + 1];
+    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
+        if (arguments[i] == "--schema")
+            schema = tools::utf8path(arguments[i + 1]);
+        else if (arguments[i] == "--output")
+            output = tools::utf8path(arguments[i + 1]);
     }
     if (schema.empty() || output.empty()) {
         std::cerr << "usage: mktemplate --schema SCHEMA.sql --output FILE\n";

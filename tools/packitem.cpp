@@ -13,6 +13,7 @@
 // renamed), so a failed run never leaves a file that the build would take as up to date.
 
 #include "store/EmbeddedStorage.h"
+#include "tools/Utf8Arguments.h"
 
 #include <charconv>
 #include <cstdint>
@@ -38,15 +39,6 @@ struct Options {
     TCompressionLevel level = clDefault;
     std::int32_t tag = 0;
 };
-
-fs::path pathOf(const std::string& utf8Text) {
-    return fs::path(std::u8string(utf8Text.begin(), utf8Text.end()));
-}
-
-std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 [[noreturn]] void usage(const std::string& problem) {
     throw std::runtime_error(problem +
@@ -76,13 +68,13 @@ TCompressionLevel parseLevel(const std::string& text) {
     return found->second;
 }
 
-Options parse(int argc, char** argv) {
+Options parse(const std::vector<std::string>& arguments) {
     std::map<std::string, std::string> values;
-    for (int k = 1; k < argc; k += 2) {
-        const std::string key = argv[k];
-        if (key.rfind("--", 0) != 0 || k + 1 >= argc)
+    for (std::size_t k = 0; k < arguments.size(); k += 2) {
+        const std::string& key = arguments[k];
+        if (key.rfind("--", 0) != 0 || k + 1 >= arguments.size())
             usage("expected --option value pairs, got \"" + key + "\"");
-        values[key.substr(2)] = argv[k + 1];
+        values[key.substr(2)] = arguments[k + 1];
     }
     const auto take = [&](const std::string& key) {
         const auto found = values.find(key);
@@ -93,9 +85,9 @@ Options parse(int argc, char** argv) {
         return value;
     };
     Options o;
-    o.input = pathOf(take("input"));
-    o.cpp = pathOf(take("cpp"));
-    o.header = pathOf(take("header"));
+    o.input = tools::utf8path(take("input"));
+    o.cpp = tools::utf8path(take("cpp"));
+    o.header = tools::utf8path(take("header"));
     o.function = take("function");
     o.name = take("name");
     o.fileName = take("filename");
@@ -157,7 +149,8 @@ std::string int32Literal(std::int32_t value) {
 std::string headerText(const Options& o) {
     std::ostringstream h;
     h << "#pragma once\n"
-      << "// Generated at build time by packitem from " << utf8(o.input.filename()) << ". Do not edit.\n\n"
+      << "// Generated at build time by packitem from " << tools::utf8text(o.input.filename())
+      << ". Do not edit.\n\n"
       << "#include \"store/EmbeddedStorage.h\"\n\n"
       << "// Adds the item " << literal(o.name)
       << " to the storage as if loaded from stored data, and returns it.\n"
@@ -168,8 +161,9 @@ std::string headerText(const Options& o) {
 
 std::string sourceText(const Options& o, std::int32_t fileSize, const std::vector<unsigned char>& value) {
     std::ostringstream c;
-    c << "// Generated at build time by packitem from " << utf8(o.input.filename()) << ". Do not edit.\n\n"
-      << "#include \"" << utf8(o.header.filename()) << "\"\n\n";
+    c << "// Generated at build time by packitem from " << tools::utf8text(o.input.filename())
+      << ". Do not edit.\n\n"
+      << "#include \"" << tools::utf8text(o.header.filename()) << "\"\n\n";
     if (!value.empty()) {
         c << "namespace {\n\n"
           << "// The persisted \"StoredItem\" value: the packed length (4 bytes, little-endian), then the "
@@ -209,21 +203,21 @@ void writeWhole(const fs::path& path, const std::string& text) {
         if (!out) {
             std::error_code ignored;
             fs::remove(aside, ignored);
-            throw std::runtime_error("cannot write " + utf8(aside));
+            throw std::runtime_error("cannot write " + tools::utf8text(aside));
         }
     }
     fs::rename(aside, path);
 }
 
 int run(int argc, char** argv) {
-    const Options o = parse(argc, argv);
+    const Options o = parse(tools::utf8arguments(argc, argv));
 
     std::ifstream in(o.input, std::ios::binary);
     if (!in)
-        throw std::runtime_error("cannot read " + utf8(o.input));
+        throw std::runtime_error("cannot read " + tools::utf8text(o.input));
     const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
-        throw std::runtime_error("cannot read " + utf8(o.input));
+        throw std::runtime_error("cannot read " + tools::utf8text(o.input));
 
     TEmbeddedStorage storage;
     TStoredItem& item = storage.StoredItems().Add();

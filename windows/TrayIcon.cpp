@@ -19,6 +19,11 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After windows.h, which leaves it out under WIN32_LEAN_AND_MEAN.
+#include <shellapi.h>
+
+#include <cwchar>
+#include <vector>
 #endif
 
 namespace pinlet {
@@ -68,6 +73,26 @@ void foreground([[maybe_unused]] QMenu* menu) {
         SetForegroundWindow(window);
 #endif
 }
+
+// After the menu closes: the shell's menu rules ask for a message to the window that took the foreground,
+// so that a second right click opens the menu again. The foreground itself stays where the chosen command
+// put it (a note window it just activated): taking it back would leave the user's typing nowhere.
+void menuclosed([[maybe_unused]] QMenu* menu) {
+#ifdef Q_OS_WIN
+    if (menu)
+        PostMessageW(reinterpret_cast<HWND>(menu->winId()), WM_NULL, 0, 0);
+#endif
+}
+
+#ifdef Q_OS_WIN
+// Collects the windows through which Qt adds notification-area icons, known by the title it gives them.
+BOOL CALLBACK collecttraywindow(HWND window, LPARAM found) {
+    wchar_t title[32] = {};
+    if (GetWindowTextW(window, title, 32) > 0 && std::wcscmp(title, L"QTrayIconMessageWindow") == 0)
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+#endif
 
 } // namespace
 
@@ -121,7 +146,33 @@ bool QtTrayShell::add(const QIcon& icon, const QString& tip) {
     tray_->setIcon(icon);
     tray_->setToolTip(tip);
     tray_->show();
+    if (shown())
+        return true;
+    // Hidden again, so that the next add asks the shell afresh instead of only changing a missing icon.
+    tray_->hide();
+    return false;
+}
+
+bool QtTrayShell::shown() const {
+#ifdef Q_OS_WIN
+    // Qt does not report a failed add: at logon the taskbar may still be starting, or busy past the
+    // shell's time-out, and no "TaskbarCreated" follows then. Asking the shell for the icon's rectangle
+    // fails only for an icon it does not hold. (QSystemTrayIcon::geometry() cannot stand in: it is empty
+    // for an icon in the overflow area too, where new icons go.) The icon is found by the window Qt adds it
+    // with; where that cannot be told, Qt's word stands.
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), collecttraywindow, reinterpret_cast<LPARAM>(&windows));
+    if (windows.size() != 1)
+        return true;
+    NOTIFYICONIDENTIFIER icon = {};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = windows.front();
+    icon.uID = 0; // Qt's one icon per window
+    RECT rectangle;
+    return SUCCEEDED(Shell_NotifyIconGetRect(&icon, &rectangle));
+#else
     return true;
+#endif
 }
 
 void QtTrayShell::modify(const QIcon& icon, const QString& tip) {
@@ -356,13 +407,14 @@ bool TTrayIcon::popup(QPoint at) {
     if (!menu)
         return false;
     try {
-        // aboutToShow fires before the menu appears: the owner rebuilds the items there.
+        // aboutToShow fires before the menu appears: the owner rebuilds the items there. exec() has run
+        // the chosen command by the time it returns.
         menu->exec(at);
     } catch (...) {
-        foreground(menu);
+        menuclosed(menu);
         throw;
     }
-    foreground(menu);
+    menuclosed(menu);
     return true;
 }
 

@@ -60,8 +60,9 @@ public:
     virtual void remove() = 0;
 };
 
-// The notification area through QSystemTrayIcon. Adding fails while the desktop has none. Activations are
-// passed to `notify` as the mouse messages a native area would send: a trigger as left down + up, a
+// The notification area through QSystemTrayIcon. Adding fails while the desktop has none, and on Windows
+// while the shell does not hold the icon after the add (it then stays hidden until the next add). Activations
+// are passed to `notify` as the mouse messages a native area would send: a trigger as left down + up, a
 // context request as right down + up, a double click as the left double-click message, a middle click as
 // middle down + up.
 class QtTrayShell : public TrayShell {
@@ -75,6 +76,9 @@ public:
     QSystemTrayIcon& trayicon() { return *tray_; }
 
 private:
+    // Whether the desktop really shows the icon just added.
+    bool shown() const;
+
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::function<bool(unsigned)> notify_;
 };

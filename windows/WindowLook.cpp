@@ -14,8 +14,10 @@ QFont windowface(const QStringList& families, QFont::StyleHint hint, int pixels,
 }
 
 QFont windowfont() {
-    return windowface({"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "DejaVu Sans", "Liberation Sans"},
-                      QFont::SansSerif, 11);
+    // Not "MS Sans Serif": on Windows that name is a bitmap font, jagged and of the wrong size once the
+    // display is scaled. Its outline twin looks the same at 100 % and scales.
+    return windowface({"Microsoft Sans Serif", "Tahoma", "DejaVu Sans", "Liberation Sans"}, QFont::SansSerif,
+                      11);
 }
 
 void paintbackground(QWidget& widget, QPalette::ColorRole role, const QColor& colour) {

@@ -17,7 +17,7 @@ inline const QColor kBarColour(0xDE, 0xDE, 0x73);
 // holds every Hungarian letter, ő and ű included, takes its place. The size is the character height.
 QFont windowface(const QStringList& families, QFont::StyleHint hint, int pixels, bool bold = false);
 
-// The windows' own font, MS Sans Serif with a character height of 11 pixels or its nearest look-alike.
+// The windows' own font, Microsoft Sans Serif with a character height of 11 pixels or its nearest look-alike.
 QFont windowfont();
 
 // Fills the widget's background with the colour in the given palette role.

@@ -64,6 +64,9 @@ TEST(MiniHtmlPicture, LoadingByUrl) {
     const std::vector<Row> rows = {
         {"a file", "FILE://" + png, "loaded"},
         {"any letter case", "file://" + png, "loaded"},
+        {"the local host by name", "file://localhost" + png, "loaded"},
+        {"a host (\"//tmp\"), refused before any look", "FILE:///" + png, "Could not load image"},
+        {"a long UNC path", "FILE://\\\\?\\UNC" + png, "Could not load image"},
         {"bytes that do not decode", "FILE://" + garbage, "Could not load image. Invalid format"},
         {"an empty file", "FILE://" + empty, "Empty image stream created"},
         {"a file over the size bound is not read", "FILE://" + tooBig, "Could not load image"},

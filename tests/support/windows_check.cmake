@@ -18,10 +18,11 @@ list(FILTER qt_core_includes INCLUDE REGEX "/QtCore$")
 list(GET qt_core_includes 0 qt_core_headers)
 get_filename_component(PINLET_QT_HEADERS ${qt_core_headers} DIRECTORY)
 
+list(JOIN PINLET_WINDOWS_DEFINITIONS " " windows_definitions)
 add_test(NAME platform.windows_sources_compile
     COMMAND bash ${PROJECT_SOURCE_DIR}/tests/support/windows_sources_compile.sh
         ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${PINLET_QT_HEADERS} ${PINLET_WINDOWS_LIBRARY_HEADERS}
-        ${PROJECT_BINARY_DIR}/pinlet.rc)
+        ${PROJECT_BINARY_DIR}/pinlet.rc "${windows_definitions}")
 # It keeps every core busy: ctest counts them, so no timed test runs starved beside it.
 cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
 set_tests_properties(platform.windows_sources_compile PROPERTIES TIMEOUT 600 PROCESSORS ${cores}

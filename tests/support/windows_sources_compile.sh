@@ -4,9 +4,12 @@
 # declarations are the same on Windows. Warnings are errors for the project's own code. The resource script
 # goes through the resource compiler. Nothing is linked or run.
 #
-# windows_sources_compile.sh SOURCE_DIR BUILD_DIR QT_HEADERS LIBRARY_HEADERS RESOURCE_SCRIPT
+# windows_sources_compile.sh SOURCE_DIR BUILD_DIR QT_HEADERS LIBRARY_HEADERS RESOURCE_SCRIPT DEFINITIONS
 #   QT_HEADERS       the folder holding QtCore/, QtGui/ ...
 #   LIBRARY_HEADERS  copies of the zlib and SQLite headers (the host's /usr/include is not for Windows)
+#   DEFINITIONS      the macros every Windows target is built with, separated by blanks
+# MinGW's headers are made to define min and max as the Windows SDK's do (tests/support/windows_sdk), so a
+# file that would break under MSVC for want of NOMINMAX fails here too.
 # Sources are found when the check runs, so a file added anywhere is checked without naming it here.
 set -uo pipefail
 
@@ -15,6 +18,7 @@ build=$2
 qtheaders=$3
 libraryheaders=$4
 resourcescript=$5
+read -r -a definitions <<<"${6:-}"
 
 compiler=x86_64-w64-mingw32-g++-posix
 resourcecompiler=x86_64-w64-mingw32-windres
@@ -42,8 +46,12 @@ if [ ${#sources[@]} -eq 0 ]; then
 fi
 
 # Headers the build generates (the packed template ...), wherever a layer puts them.
-flags=(-std=c++20 -Wall -Wextra -Wpedantic -Werror
-    -DUNICODE -D_UNICODE -DWIN32 -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -I"$root")
+sdk="$root/tests/support/windows_sdk"
+flags=(-std=c++20 -Wall -Wextra -Wpedantic -Werror -DWIN32 -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB)
+for definition in "${definitions[@]}"; do
+    flags+=(-D"$definition")
+done
+flags+=(-include "$sdk/sdk_headers.h" -isystem "$sdk" -I"$root")
 while IFS= read -r -d '' folder; do
     flags+=(-I"$folder")
 done < <(find "$build" -path "$build/CMakeFiles" -prune -o -path "$libraryheaders" -prune \
@@ -79,6 +87,17 @@ check() {
     fi
 }
 export -f check
+
+# The check must still see what MSVC sees: a file that forgets NOMINMAX has to fail, or a passing run
+# proves nothing about min and max.
+printf '%s\n' '#include <windows.h>' '#include <limits>' \
+    'int largest() { return std::numeric_limits<int>::max(); }' >"$work/probe.cpp"
+if "$compiler" "${flags[@]}" -UNOMINMAX -fsyntax-only "$work/probe.cpp" >/dev/null 2>&1; then
+    echo "windows check: a source without NOMINMAX compiled; the check no longer defines min and max as" \
+        "the Windows SDK does (tests/support/windows_sdk)" >&2
+    exit 1
+fi
+
 jobs=${PINLET_WINDOWS_CHECK_JOBS:-$(nproc 2>/dev/null || echo 2)}
 printf '%s\0' "${sources[@]}" | xargs -0 -P "$jobs" -I{} bash -c 'set -o pipefail; check "$@"' _ {} "${flags[@]}"
 
