@@ -15,6 +15,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <memory>
@@ -40,13 +41,22 @@ public:
                             QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Becomes the instance or asks the running one to show itself. Blocks at most about the patience.
-    // Where no lock can be made at all (an unwritable temporary folder), the program runs unguarded
+    // The commands a later start can ask for: bring up the list window, make a new note.
+    static inline const QStringList kCommands{QStringLiteral("show"), QStringLiteral("new")};
+
+    // What claim() asks a running instance to do: some of kCommands, by default "show". The running
+    // instance answers before it carries them out.
+    void setrequest(const QStringList& commands) { request_ = commands; }
+
+    // Becomes the instance or asks the running one to carry out the request. Blocks at most about the
+    // patience. Where no lock can be made at all (an unwritable temporary folder), the program runs unguarded
     // rather than not at all: First.
     Role claim();
 
 signals:
-    // A later start asked this instance to bring up its list window.
+    // A later start asked this instance to carry out these commands (its request).
+    void requested(const QStringList& commands);
+    // A later start asked this instance to bring up its list window (its request holds "show").
     void activationRequested();
 
 private:
@@ -55,6 +65,7 @@ private:
 
     QString key_;
     std::chrono::milliseconds patience_;
+    QStringList request_{QStringLiteral("show")};
     std::unique_ptr<QLockFile> lock_;
     QLocalServer server_;
 };
