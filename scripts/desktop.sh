@@ -86,6 +86,28 @@ pinlet_windows_sized() {
     done
 }
 
+# The newest mapped window of the program of the size (WIDTHxHEIGHT); fails while there is none.
+one_window() {
+    local found
+    found=$(pinlet_windows_sized "$1" | tail -n 1)
+    [ -n "$found" ] && echo "$found"
+}
+
+# wait_window SIZE BOUND_MS: the id of a window of that size once one is mapped.
+wait_window() {
+    pinlet_wait_until "$2" one_window "$1" && one_window "$1"
+}
+
+# pinlet_menu_shown TRAY_ID: a menu of the program is open: a window of its own, not the tray icon, that
+# the window manager does not frame.
+pinlet_menu_shown() {
+    local id
+    for id in $(xdotool search --onlyvisible --class pinlet 2>/dev/null); do
+        [ "$id" != "$1" ] && xwininfo -id "$id" | grep -q "Override Redirect State: yes" && return 0
+    done
+    return 1
+}
+
 # The position X,Y of a window's top-left corner on the screen.
 pinlet_window_position() {
     xdotool getwindowgeometry "$1" | awk '/Position:/ {print $2}'
