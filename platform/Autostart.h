@@ -36,6 +36,26 @@ public:
     // At start-up: an entry left pointing at a moved or deleted executable is rewritten to this one, so it
     // never points nowhere. Returns whether anything was rewritten; throws as enable() does.
     bool repair();
+
+protected:
+    // The state and brokenness of a platform's entries that would start Pinlet, each with `enabled` (it
+    // is not switched off) and `works` (its executable exists).
+    template <typename Entries> static State stateof(const Entries& entries) {
+        State state = State::Off;
+        for (const auto& entry : entries) {
+            if (entry.enabled && entry.works)
+                return State::On;
+            if (entry.enabled)
+                state = State::Broken;
+        }
+        return state;
+    }
+    template <typename Entries> static bool anybroken(const Entries& entries) {
+        for (const auto& entry : entries)
+            if (entry.enabled && !entry.works)
+                return true;
+        return false;
+    }
 };
 
 // The name the desktop knows the program by: its desktop entry, icon and metadata files are named after

@@ -76,6 +76,18 @@ pinlet_desktop_stop() {
     PINLET_XVFB_PID=""
 }
 
+# pinlet_private_user DIR: a user of its own for the program under DIR: a fresh home (the database goes to
+# its Documents folder, the autostart entries to its .config), and private temporary and runtime folders
+# (the one-instance lock and socket).
+pinlet_private_user() {
+    export HOME="$1/home"
+    export TMPDIR="$1/tmp"
+    export XDG_RUNTIME_DIR="$1/runtime"
+    unset XDG_CONFIG_HOME XDG_CONFIG_DIRS XDG_DATA_HOME XDG_CACHE_HOME XDG_DOCUMENTS_DIR
+    mkdir -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+}
+
 # ---- the program's windows on the desktop (xdotool, xwininfo, ImageMagick)
 
 # The ids of the program's mapped top-level windows of the given size (WIDTHxHEIGHT), newest last.

@@ -95,24 +95,9 @@ public:
 
     bool supported() const override { return true; }
 
-    State state() const override {
-        State state = State::Off;
-        for (const RunValue& value : values()) {
-            if (!value.enabled)
-                continue;
-            if (value.works)
-                return State::On;
-            state = State::Broken;
-        }
-        return state;
-    }
+    State state() const override { return stateof(values()); }
 
-    bool broken() const override {
-        for (const RunValue& value : values())
-            if (value.enabled && !value.works)
-                return true;
-        return false;
-    }
+    bool broken() const override { return anybroken(values()); }
 
     void enable() override {
         Key run(kRunKey, KEY_READ | KEY_SET_VALUE, true);

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace pinlet {
@@ -89,20 +90,11 @@ std::vector<XdgAutostart::Entry> XdgAutostart::entries() const {
 }
 
 Autostart::State XdgAutostart::state() const {
-    State state = State::Off;
-    for (const Entry& entry : entries()) {
-        if (!entry.enabled)
-            continue;
-        if (entry.works)
-            return State::On;
-        state = State::Broken;
-    }
-    return state;
+    return stateof(entries());
 }
 
 bool XdgAutostart::broken() const {
-    const std::vector<Entry> found = entries();
-    return std::any_of(found.begin(), found.end(), [](const Entry& e) { return e.enabled && !e.works; });
+    return anybroken(entries());
 }
 
 void XdgAutostart::enable() {

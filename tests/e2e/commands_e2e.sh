@@ -32,15 +32,10 @@ step() {
     echo "$(($(date +%s%3N) - STARTED)) ms: $*"
 }
 
-# A user of its own, as in the program's end-to-end test, with its own configuration folder.
-export HOME="$WORK/home"
-export TMPDIR="$WORK/tmp"
-export XDG_RUNTIME_DIR="$WORK/runtime"
+# A user of its own, with configuration folders of its own.
+pinlet_private_user "$WORK"
 export XDG_CONFIG_HOME="$WORK/config"
 export XDG_CONFIG_DIRS="$WORK/system-config"
-unset XDG_DATA_HOME XDG_CACHE_HOME XDG_DOCUMENTS_DIR
-mkdir -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
 export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 DB="$HOME/Documents/pinlet.db"
 ENTRY="$XDG_CONFIG_HOME/autostart/hu.zkpinlet.pinlet.desktop"

@@ -39,14 +39,7 @@ case $? in
 *) fail "the desktop came up without a system tray" ;;
 esac
 
-# A user of its own: a fresh home (the database goes to its Documents folder) and a private temporary
-# folder (the one-instance lock and socket).
-export HOME="$WORK/home"
-export TMPDIR="$WORK/tmp"
-export XDG_RUNTIME_DIR="$WORK/runtime"
-unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_DOCUMENTS_DIR
-mkdir -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+pinlet_private_user "$WORK"
 export QT_QPA_PLATFORM=xcb
 # Qt's and the X libraries' own allocations are no concern of this test; the unit tests check leaks.
 export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
