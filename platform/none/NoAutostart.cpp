@@ -1,7 +1,10 @@
 // Where the platform keeps no list of programs to start at login, there is nothing to switch: the tray
-// menu does not offer the item.
+// menu does not offer the item. A freedesktop system without the X11 services builds this folder too, but
+// has such a list: xdg/ serves it there.
 
 #include "platform/Autostart.h"
+
+#ifndef PINLET_PLATFORM_XDG
 
 #include <stdexcept>
 
@@ -27,3 +30,5 @@ std::unique_ptr<Autostart> makeautostart(const QString&) {
 }
 
 } // namespace pinlet
+
+#endif
