@@ -13,6 +13,7 @@ PINLET_PACKAGES=(
     fonts-dejavu-core
     libxcb1-dev libxcb-damage0-dev
     xvfb icewm xdotool x11-utils sqlite3 imagemagick
+    desktop-file-utils appstream lintian
 )
 
 pinlet_install_missing() {

@@ -85,13 +85,13 @@ pinlet_desktop_stop() {
 }
 
 # pinlet_private_user DIR: the program runs as a user of its own, on the desktop: a fresh home under DIR
-# (the database goes to its Documents folder) and private temporary folders (the one-instance lock and
-# socket).
+# (the database goes to its Documents folder, the autostart entries to its .config) and private temporary
+# and runtime folders (the one-instance lock and socket).
 pinlet_private_user() {
     export HOME="$1/home"
     export TMPDIR="$1/tmp"
     export XDG_RUNTIME_DIR="$1/runtime"
-    unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_DOCUMENTS_DIR
+    unset XDG_CONFIG_HOME XDG_CONFIG_DIRS XDG_DATA_HOME XDG_CACHE_HOME XDG_DOCUMENTS_DIR
     mkdir -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
     export QT_QPA_PLATFORM=xcb

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QThread>
 
+#include <algorithm>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
@@ -18,8 +20,20 @@ namespace pinlet {
 
 namespace {
 
-constexpr char kRequest[] = "show\n";
 constexpr char kAnswer[] = "ok\n";
+// A request is one line of commands parted by blanks; anything longer is not one of ours.
+constexpr qint64 kLongestRequest = 64;
+
+// The commands of a request line, or nothing when the line is not a request.
+QStringList requestcommands(const QByteArray& line) {
+    if (!line.endsWith('\n'))
+        return {};
+    const QStringList commands = QString::fromLatin1(line.chopped(1)).split(QLatin1Char(' '));
+    const bool known = std::all_of(commands.begin(), commands.end(), [](const QString& command) {
+        return SingleInstance::kCommands.contains(command);
+    });
+    return known ? commands : QStringList();
+}
 
 } // namespace
 
@@ -104,7 +118,7 @@ bool SingleInstance::askowner() {
     socket.connectToServer(socket_);
     if (!socket.waitForConnected(1000))
         return false;
-    socket.write(kRequest);
+    socket.write(request_.join(QLatin1Char(' ')).toLatin1() + '\n');
     if (!socket.waitForBytesWritten(1000))
         return false;
     const QDeadlineTimer answered((std::min)(patience_, std::chrono::milliseconds(5000)));
@@ -121,15 +135,18 @@ void SingleInstance::serve() {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) {
                 // A peer that sends no line end is not one of ours; do not buffer it without bound.
-                if (socket->bytesAvailable() > 64)
+                if (socket->bytesAvailable() > kLongestRequest)
                     socket->abort();
                 return;
             }
-            const bool request = socket->readLine() == kRequest;
-            if (request)
+            const QStringList commands = requestcommands(socket->readLine(kLongestRequest + 1));
+            if (!commands.isEmpty())
                 socket->write(kAnswer);
             socket->disconnectFromServer();
-            if (request)
+            if (commands.isEmpty())
+                return;
+            emit requested(commands);
+            if (commands.contains(QStringLiteral("show")))
                 emit activationRequested();
         });
     }

@@ -15,6 +15,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <memory>
@@ -44,8 +45,15 @@ public:
                             QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Becomes the instance or asks the running one to show itself. Blocks at most about the patience.
-    // Where no lock can be made at all (an unwritable temporary folder), the program runs unguarded
+    // The commands a later start can ask for: bring up the list window, make a new note.
+    static inline const QStringList kCommands{QStringLiteral("show"), QStringLiteral("new")};
+
+    // What claim() asks a running instance to do: some of kCommands, by default "show". The running
+    // instance answers before it carries them out.
+    void setrequest(const QStringList& commands) { request_ = commands; }
+
+    // Becomes the instance or asks the running one to carry out the request. Blocks at most about the
+    // patience. Where no lock can be made at all (an unwritable temporary folder), the program runs unguarded
     // rather than not at all: First.
     Role claim();
 
@@ -57,7 +65,9 @@ public:
         "hogy nem válaszol. Az ok: ";
 
 signals:
-    // A later start asked this instance to bring up its list window.
+    // A later start asked this instance to carry out these commands (its request).
+    void requested(const QStringList& commands);
+    // A later start asked this instance to bring up its list window (its request holds "show").
     void activationRequested();
 
 private:
@@ -68,6 +78,7 @@ private:
     QString socket_;
     QString listenfailure_;
     std::chrono::milliseconds patience_;
+    QStringList request_{QStringLiteral("show")};
     std::unique_ptr<QLockFile> lock_;
     QLocalServer server_;
 };

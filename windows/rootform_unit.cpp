@@ -5,6 +5,7 @@
 #include "controls/MiniHtmlPopup.h"
 #include "controls/MiniHtmlStaticText.h"
 #include "minihtml/ContainedName.h"
+#include "platform/Autostart.h"
 #include "shell/PinletApplication.h"
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
@@ -430,9 +431,33 @@ void TForm2::PopupMenu1Popup() {
     connect(PopupMenu1_->addAction(kCompactItem), &QAction::triggered, this,
             [this] { pinlet::runhandler([this] { mrts1Click(); }); });
     backups_->addmenuitems(*PopupMenu1_);
+    if (autostart_ && autostart_->supported()) {
+        QAction* item = PopupMenu1_->addAction(kAutostartItem);
+        item->setObjectName(QStringLiteral("Autostart1"));
+        item->setCheckable(true);
+        // Read when the menu opens, so an entry made or removed outside the program shows as it is.
+        bool on = false;
+        pinlet::runhandler([&] { on = autostart_->state() == pinlet::Autostart::State::On; });
+        item->setChecked(on);
+        connect(item, &QAction::triggered, this,
+                [this](bool checked) { pinlet::runhandler([this, checked] { Autostart1Click(checked); }); });
+    }
     PopupMenu1_->addSeparator();
     connect(PopupMenu1_->addAction(kCloseItem), &QAction::triggered, this,
             [this] { pinlet::runhandler([this] { Pinletbezrsa1Click(); }); });
+}
+
+void TForm2::setautostart(std::unique_ptr<pinlet::Autostart> autostart) {
+    autostart_ = std::move(autostart);
+}
+
+void TForm2::Autostart1Click(bool checked) {
+    if (!autostart_)
+        return;
+    if (checked)
+        autostart_->enable();
+    else
+        autostart_->disable();
 }
 
 void TForm2::Trltjegyzetek1Click() {

@@ -32,6 +32,7 @@ class TMiniHtmlPopup;
 class TMiniHtmlStaticText;
 
 namespace pinlet {
+class Autostart;
 class TImage;
 class TWndActImage;
 } // namespace pinlet
@@ -64,6 +65,7 @@ public:
     static inline const QString kCompacted = QStringLiteral("Tömörítés kész.");
     static inline const QString kCompactNoBackup =
         QStringLiteral("A tömörítés elmaradt, mert az előtte készülő biztonsági mentés nem sikerült. ");
+    static inline const QString kAutostartItem = QStringLiteral("Indítás bejelentkezéskor");
     // How often the window tries again to put its icon into a notification area that was not there.
     static constexpr int kTrayRetryMs = 2000;
 
@@ -104,6 +106,11 @@ public:
     // Shows the window in front with the focus, as a click on the tray icon does; also what a second
     // start of the program asks for.
     void bringup();
+    // Where the menu's "Indítás bejelentkezéskor" reads and switches starting at login; without one (or
+    // where the platform has none) the menu does not offer the item.
+    void setautostart(std::unique_ptr<pinlet::Autostart> autostart);
+    // The menu's "Indítás bejelentkezéskor": checked, Pinlet starts at login; unchecked, it does not.
+    void Autostart1Click(bool checked);
     // Whether the icon shows in a notification area; without one the window is reachable by itself.
     bool traymode() const { return traymode_; }
 
@@ -149,4 +156,5 @@ private:
     bool traymode_ = true;
     std::string activationfailure_; // the failure the last activation's rebuild showed
     QTimer trayretry_;
+    std::unique_ptr<pinlet::Autostart> autostart_;
 };

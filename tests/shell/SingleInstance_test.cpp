@@ -27,10 +27,11 @@ QString freshkey() {
 // One run of the stand-in program.
 class Instance {
 public:
-    explicit Instance(const QString& key,
+    explicit Instance(const QString& key, const QStringList& commands = {},
                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
         process_.setProcessEnvironment(environment);
-        process_.start(QStringLiteral(PINLET_INSTANCE_HELPER), {key, QStringLiteral("3000")});
+        process_.start(QStringLiteral(PINLET_INSTANCE_HELPER),
+                       QStringList{key, QStringLiteral("3000")} + commands);
     }
     ~Instance() {
         process_.kill();
@@ -84,6 +85,12 @@ TEST(SingleInstance, LaterStartsReachTheFirstAndACrashedOneNeverBlocks) {
     Instance third(key);
     EXPECT_EQ(third.line(), "second");
     EXPECT_EQ(after.line(), "activated");
+
+    // A start with a command of its own hands it to the running one.
+    Instance fourth(key, {QStringLiteral("new")});
+    EXPECT_EQ(fourth.line(), "second");
+    EXPECT_EQ(fourth.exitcode(), 0);
+    EXPECT_EQ(after.line(), "requested new");
 }
 
 TEST(SingleInstance, AnOwnerThatNeverAnswersIsReportedWithinThePatience) {
@@ -103,15 +110,22 @@ TEST(SingleInstance, OnlyTheRequestLineActivates) {
     pinlet::SingleInstance instance(key);
     ASSERT_EQ(instance.claim(), Role::First);
     QSignalSpy activated(&instance, &pinlet::SingleInstance::activationRequested);
+    QSignalSpy requested(&instance, &pinlet::SingleInstance::requested);
 
     struct Case {
         QByteArray sent;
         QByteArray answer;
         int activations;
+        QStringList commands; // of the last request carried out
     } const cases[] = {
-        {"hello\n", "", 0},            // a stranger's line is dropped
-        {QByteArray(200, 'x'), "", 0}, // so is a flood without a line end
-        {"show\n", "ok\n", 1},
+        {"hello\n", "", 0, {}},            // a stranger's line is dropped
+        {QByteArray(200, 'x'), "", 0, {}}, // so is a flood without a line end
+        {"show\n", "ok\n", 1, {"show"}},
+        {"new\n", "ok\n", 1, {"new"}}, // a new note, the list stays where it is
+        {"new show\n", "ok\n", 2, {"new", "show"}},
+        {"new hello\n", "", 2, {"new", "show"}}, // one unknown command spoils the request
+        {"new  show\n", "", 2, {"new", "show"}}, // an empty command too
+        {QByteArray(70, 'n') + "\n", "", 2, {"new", "show"}},
     };
     for (const Case& c : cases) {
         QLocalSocket socket;
@@ -123,6 +137,10 @@ TEST(SingleInstance, OnlyTheRequestLineActivates) {
             << c.sent.left(20).toStdString();
         EXPECT_EQ(socket.readAll(), c.answer);
         EXPECT_EQ(activated.count(), c.activations);
+        if (!c.commands.isEmpty()) {
+            ASSERT_FALSE(requested.isEmpty());
+            EXPECT_EQ(requested.last().at(0).toStringList(), c.commands) << c.sent.toStdString();
+        }
     }
 }
 
@@ -155,9 +173,9 @@ TEST(SingleInstance, TheHandOverWorksWhateverTheTemporaryFolder) {
         else
             environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), c.runtime);
         const QString key = freshkey();
-        Instance first(key, environment);
+        Instance first(key, {}, environment);
         ASSERT_EQ(first.line(), "first");
-        Instance second(key, environment);
+        Instance second(key, {}, environment);
         EXPECT_EQ(second.line(), "second");
         EXPECT_EQ(first.line(), "activated");
     }

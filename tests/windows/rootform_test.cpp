@@ -5,6 +5,7 @@
 #include "controls/MiniHtmlLabel.h"
 #include "controls/MiniHtmlPopup.h"
 #include "controls/MiniHtmlStaticText.h"
+#include "platform/Autostart.h"
 #include "shell/dialogs.h"
 #include "windows/ExitSave.h"
 #include "windows/ProgramActivation.h"
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -417,6 +419,84 @@ TEST_F(ListWindowTest, ACompactionSavesTheOpenNotesAndClosesTheWindowsOfThePurge
     window(kept)->Image2Click();
     pinlet::ExitSave::saveopennotes(*store);
     EXPECT_EQ(query("SELECT group_concat(id || ':' || nev) FROM jegyzetek"), std::to_string(kept) + ":marad");
+namespace {
+
+// Starting at login as a shared record: the state the menu reads and what switching it did.
+struct AutostartRecord {
+    pinlet::Autostart::State state = pinlet::Autostart::State::Off;
+    bool supported = true;
+    bool failing = false;
+    QStringList calls;
+};
+
+class RecordingAutostart : public pinlet::Autostart {
+public:
+    explicit RecordingAutostart(std::shared_ptr<AutostartRecord> record) : record_(std::move(record)) {}
+    bool supported() const override { return record_->supported; }
+    State state() const override { return record_->state; }
+    bool broken() const override { return record_->state == State::Broken; }
+    void enable() override { apply(QStringLiteral("enable"), State::On); }
+    void disable() override { apply(QStringLiteral("disable"), State::Off); }
+
+private:
+    void apply(const QString& call, State state) {
+        record_->calls << call;
+        if (record_->failing)
+            throw std::runtime_error("Az automatikus indítás bejegyzése nem írható");
+        record_->state = state;
+    }
+    std::shared_ptr<AutostartRecord> record_;
+};
+
+} // namespace
+
+TEST_F(ListWindowTest, TheLoginItemShowsTheRealStateAboveTheSeparatorAndSwitchesIt) {
+    using State = pinlet::Autostart::State;
+    const auto record = std::make_shared<AutostartRecord>();
+    const auto captions = [&] {
+        form->PopupMenu1Popup();
+        QStringList result;
+        for (const QAction* item : form->PopupMenu1().actions())
+            result << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        return result;
+    };
+    const auto item = [&] { return form->PopupMenu1().findChild<QAction*>(QStringLiteral("Autostart1")); };
+
+    EXPECT_EQ(captions().size(), 6) << "without an autostart the menu has no such item";
+    form->setautostart(std::make_unique<RecordingAutostart>(record));
+    EXPECT_EQ(captions(), QStringList({"Törölt jegyzetek", "Tömörítés", "Biztonsági mentések", "Exportálás…",
+                                       "Indítás bejelentkezéskor", "-", "Pinlet bezárása"}));
+
+    pinlet::DialogScript script;
+    struct Case {
+        State before;
+        bool failing;
+        QString call;      // what a click on the item asks for
+        bool checkedafter; // as the menu shows it next time
+    } const cases[] = {
+        {State::Off, false, "enable", true},
+        {State::On, false, "disable", false},
+        {State::Broken, false, "enable", true}, // an entry pointing nowhere does not count as on
+        {State::Off, true, "enable", false},    // a failure is shown and the mark stays as it really is
+    };
+    for (const Case& c : cases) {
+        record->state = c.before;
+        record->failing = c.failing;
+        record->calls.clear();
+        captions();
+        ASSERT_NE(item(), nullptr);
+        EXPECT_TRUE(item()->isCheckable());
+        EXPECT_EQ(item()->isChecked(), c.before == State::On);
+        item()->trigger();
+        EXPECT_EQ(record->calls, QStringList{c.call});
+        captions();
+        EXPECT_EQ(item()->isChecked(), c.checkedafter);
+    }
+    ASSERT_EQ(script.shown().size(), 1u);
+    EXPECT_EQ(script.shown()[0].kind, pinlet::DialogKind::Failure);
+
+    record->supported = false;
+    EXPECT_EQ(captions().size(), 6) << "where the platform has no autostart the item is not offered";
 }
 
 TEST(ListWindowPlace, BottomRightInsideTheWorkAreaWhereverTheTaskbarIs) {
