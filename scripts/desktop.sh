@@ -7,6 +7,9 @@
 #                              # notray: the taskbar has no notification area
 #   ...
 #   pinlet_desktop_stop        # ends what pinlet_desktop_start started
+#
+# pinlet_desktop_start is pinlet_xserver_start DIR followed by pinlet_wm_start DIR [notray]: a program
+# started between the two meets a desktop whose panel comes up late, as at some logins.
 
 PINLET_DESKTOP_WIDTH=1024
 PINLET_DESKTOP_HEIGHT=768
@@ -31,8 +34,12 @@ _pinlet_taskbar_ready() {
 }
 
 pinlet_desktop_start() {
+    pinlet_xserver_start "$1" || return 1
+    pinlet_wm_start "$@"
+}
+
+pinlet_xserver_start() {
     local dir=$1
-    local tray=SystemTray
     PINLET_XVFB_PID=""
     PINLET_ICEWM_PID=""
     command -v Xvfb >/dev/null || {
@@ -51,6 +58,13 @@ pinlet_desktop_start() {
         return 1
     fi
     export DISPLAY=":$(head -n1 "$displayfile")"
+}
+
+# pinlet_wm_start DIR [notray]: icewm with its taskbar on the X server already started; 2 when its
+# taskbar (or system tray) does not come up.
+pinlet_wm_start() {
+    local dir=$1
+    local tray=SystemTray
     # icewm keeps its settings under HOME; a folder of its own keeps the user's out of the way.
     mkdir -p "$dir/icewm-home"
     : >"$dir/icewm-preferences"
@@ -96,6 +110,28 @@ pinlet_click_in() {
     local position
     position=$(pinlet_window_position "$1") || return 1
     xdotool mousemove $((${position%,*} + $2)) $((${position#*,} + $3)) click "${4:-1}"
+}
+
+# The one mapped window of the program of the given size (the newest); fails while there is none.
+one_window() {
+    local found
+    found=$(pinlet_windows_sized "$1" | tail -n 1)
+    [ -n "$found" ] && echo "$found"
+}
+
+# wait_window SIZE BOUND_MS: the id of a window of that size once one is mapped.
+wait_window() {
+    pinlet_wait_until "$2" one_window "$1" && one_window "$1"
+}
+
+# A menu or a notice of the program is open: a window of its own that the window manager does not frame
+# (other than the tray icon, $TRAY).
+menu_shown() {
+    local id
+    for id in $(xdotool search --onlyvisible --class pinlet 2>/dev/null); do
+        [ "$id" != "${TRAY:-}" ] && xwininfo -id "$id" | grep -q "Override Redirect State: yes" && return 0
+    done
+    return 1
 }
 
 pinlet_mapped() {

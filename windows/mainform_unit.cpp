@@ -476,7 +476,10 @@ void TForm1::scheduleonscreencheck() {
     onscreenCheckDue_ = true;
     QTimer::singleShot(0, this, [this] {
         onscreenCheckDue_ = false;
-        if (QGuiApplication::mouseButtons() == Qt::NoButton)
+        // While the window is being placed, a button still held is the press that opened it (on the list);
+        // a press on the window's own handles ends the placement first.
+        const bool placing = !offscreenAsk_.isNull() && !placement_.hasExpired();
+        if (placing || QGuiApplication::mouseButtons() == Qt::NoButton)
             keeponscreen();
     });
 }

@@ -61,18 +61,6 @@ start_pinlet() {
     PINLET_PID=$!
 }
 
-# The one pinlet_mapped window of the size; fails while there is none.
-one_window() {
-    local found
-    found=$(pinlet_windows_sized "$1" | tail -n 1)
-    [ -n "$found" ] && echo "$found"
-}
-
-# wait_window SIZE BOUND_MS: the id of a window of that size once one is pinlet_mapped.
-wait_window() {
-    pinlet_wait_until "$2" one_window "$1" && one_window "$1"
-}
-
 rows_are() {
     [ "$(pinlet_link_rows "$LIST" | wc -l)" -eq "$1" ]
 }
@@ -84,15 +72,6 @@ row_y() {
 
 confirm_shown() {
     xdotool search --onlyvisible --name "^Confirm$" | grep -q .
-}
-
-# A menu of the program is open: a window of its own that the window manager does not frame.
-menu_shown() {
-    local id
-    for id in $(xdotool search --onlyvisible --class pinlet 2>/dev/null); do
-        [ "$id" != "$TRAY" ] && xwininfo -id "$id" | grep -q "Override Redirect State: yes" && return 0
-    done
-    return 1
 }
 
 # A second start of the program: it must end with 0 on its own.
