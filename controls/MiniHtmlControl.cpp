@@ -262,9 +262,10 @@ QString MiniHtmlControl::plainHint(const std::string& text) {
     return QLatin1String("<p style='white-space:pre'>") + plain.toHtmlEscaped() + QLatin1String("</p>");
 }
 
-void MiniHtmlControl::pressAt(QPoint point) {
-    pinlet::AnchorHit hit = anchorAt(point);
+void MiniHtmlControl::pressAt(QMouseEvent& press) {
+    pinlet::AnchorHit hit = anchorAt(press.position().toPoint());
     if (hit.overLink()) {
+        press.accept();
         activateAnchor(std::move(hit.Href), onAnchorClick_);
     }
 }
@@ -276,7 +277,7 @@ void MiniHtmlControl::mouseMoveEvent(QMouseEvent* event) {
 
 void MiniHtmlControl::mousePressEvent(QMouseEvent* event) {
     QWidget::mousePressEvent(event);
-    pressAt(event->position().toPoint());
+    pressAt(*event);
 }
 
 void MiniHtmlControl::enterEvent(QEnterEvent* event) {

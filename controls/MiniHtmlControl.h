@@ -112,8 +112,9 @@ protected:
     bool showAnchorHint(QPoint point, QPoint globalPoint, const TAnchorHintEvent& onHint = {});
     // A hint that shows text as written: a tooltip would read text that looks like markup as rich text.
     static QString plainHint(const std::string& text);
-    // A press at point opens the link there or reports it.
-    void pressAt(QPoint point);
+    // A press opens the link under it or reports it. A press that hits a link is accepted first: the
+    // handler may destroy this control, and Qt must not then hand the press on to the parent through it.
+    void pressAt(QMouseEvent& press);
     // The text was replaced: hover dropped, pictures loaded for the old text forgotten.
     virtual void textChanged();
     pinlet::AnchorTracker& tracker() { return tracker_; }

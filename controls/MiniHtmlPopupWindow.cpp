@@ -76,9 +76,11 @@ MiniHtmlRect TMiniHtmlPopupWindow::textRect() const {
     return {b + look_.MarginX, b + look_.MarginY, width() - b - look_.MarginX, height() - b - look_.MarginY};
 }
 
+// The direction that keeps its size is measured in the rectangle the text is painted in: measured any
+// wider, a wrapped text could need one line more than the height it is given, and that line is never drawn.
 void TMiniHtmlPopupWindow::autoSize() {
     const int b = look_.BorderSize;
-    MiniHtmlRect rect{b + 6, b + 2, width() - b, height() - b};
+    MiniHtmlRect rect = textRect();
     if (look_.AutoSizeType != asdWidth) {
         rect.Bottom = rect.Top + kUnlimited;
     }

@@ -1,6 +1,7 @@
 #include "controls/MiniHtmlStaticText.h"
 
 #include "controls/CanvasFactory.h"
+#include "controls/MeasuringCanvas.h"
 #include "minihtml/AsciiText.h"
 
 #include <QCursor>
@@ -189,16 +190,38 @@ void TMiniHtmlStaticText::paintEvent(QPaintEvent*) {
     }
 }
 
+// What the keys act on is what a paint of the text as it is now finds: the link count and the focused
+// link's href. It is laid out at once, not left to the next refresh, which may come after the next key.
+void TMiniHtmlStaticText::refreshLinks() {
+    pinlet::MeasuringCanvas measuring(*this, canvasFont());
+    Canvas& canvas = measuring.canvas();
+    canvas.setBrush(Color());
+    MiniHtmlRenderInput in = renderInput(canvas, layoutRect(canvas));
+    in.FocusLink = hasFocus() ? focusLink_ : -1;
+    in.Blink = blink_;
+    const MiniHtmlRenderOutput out = renderText(in);
+    linkCount_ = out.AnchorCount;
+    focusAnchor_ = out.FocusAnchor;
+    update();
+}
+
+// The keyboard's link goes wherever the pointer goes: onto a link, or off the links onto plain text.
 void TMiniHtmlStaticText::trackPointer(QPoint point) {
     const pinlet::AnchorHit hit = anchorAt(point);
-    if (hit.overLink()) {
+    if ((hit.overLink() || cursor().shape() == Qt::PointingHandCursor) && focusLink_ != -1) {
         focusLink_ = -1;
+        update();
     }
     trackHit(hit);
 }
 
+// Coming in over a link enters it; coming in over plain text is only an entry, never a link's exit, even
+// when the pointer last left the control from a link.
 void TMiniHtmlStaticText::enterEvent(QEnterEvent* event) {
-    trackPointer(event->position().toPoint());
+    const pinlet::AnchorHit hit = anchorAt(event->position().toPoint());
+    if (hit.overLink()) {
+        trackHit(hit);
+    }
     MiniHtmlControl::enterEvent(event);
 }
 
@@ -225,7 +248,7 @@ void TMiniHtmlStaticText::mousePressEvent(QMouseEvent* event) {
     if (miniScroll_) {
         scrollAt(point);
     }
-    pressAt(point);
+    pressAt(*event);
 }
 
 void TMiniHtmlStaticText::mouseReleaseEvent(QMouseEvent* event) {
@@ -237,18 +260,21 @@ void TMiniHtmlStaticText::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Up:
+        // The link count first, for the text as it is now; then the href the new link has, for Enter.
+        refreshLinks();
         focusLink_ = (focusLink_ <= 0 ? linkCount_ : focusLink_) - 1;
-        // At once, not at the next refresh: Enter acts on the href that the paint finds for the new link.
-        repaint();
+        refreshLinks();
         return;
     case Qt::Key_Right:
     case Qt::Key_Down:
+        refreshLinks();
         focusLink_ = focusLink_ >= linkCount_ - 1 ? 0 : focusLink_ + 1;
-        repaint();
+        refreshLinks();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
+        refreshLinks();
         activateAnchor(focusAnchor_, onAnchorKeypress_);
         return;
     default:
@@ -261,7 +287,7 @@ void TMiniHtmlStaticText::focusInEvent(QFocusEvent* event) {
     if (focusLink_ < 0) {
         focusLink_ = 0;
     }
-    update();
+    refreshLinks();
 }
 
 void TMiniHtmlStaticText::focusOutEvent(QFocusEvent* event) {

@@ -62,6 +62,8 @@ private:
     // Scrolls by 4 pixels when point is on a shown arrow; true when it was.
     bool scrollAt(QPoint point);
     void updateTimer();
+    // Lays the text out as a paint would and keeps its link count and focused href; schedules a paint.
+    void refreshLinks();
     void drawArrow(Canvas& canvas, const QRect& corner, bool down) const;
 
     bool autoScroll_ = false;

@@ -7,6 +7,9 @@
 #                              # notray: the taskbar has no notification area
 #   ...
 #   pinlet_desktop_stop        # ends what pinlet_desktop_start started
+#
+# pinlet_desktop_start is pinlet_xserver_start DIR followed by pinlet_wm_start DIR [notray]: a program
+# started between the two meets a desktop whose panel comes up late, as at some logins.
 
 PINLET_DESKTOP_WIDTH=1024
 PINLET_DESKTOP_HEIGHT=768
@@ -39,8 +42,12 @@ _pinlet_taskbar_ready() {
 }
 
 pinlet_desktop_start() {
+    pinlet_xserver_start "$1" || return 1
+    pinlet_wm_start "$@"
+}
+
+pinlet_xserver_start() {
     local dir=$1
-    local tray=SystemTray
     PINLET_XVFB_PID=""
     PINLET_ICEWM_PID=""
     command -v Xvfb >/dev/null || {
@@ -59,6 +66,13 @@ pinlet_desktop_start() {
         return 1
     fi
     export DISPLAY=":$(head -n1 "$displayfile")"
+}
+
+# pinlet_wm_start DIR [notray]: icewm with its taskbar on the X server already started; 2 when its
+# taskbar (or system tray) does not come up.
+pinlet_wm_start() {
+    local dir=$1
+    local tray=SystemTray
     # icewm keeps its settings under HOME; a folder of its own keeps the user's out of the way.
     mkdir -p "$dir/icewm-home"
     : >"$dir/icewm-preferences"

@@ -1,8 +1,6 @@
 #include "shell/dialogs.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
+#include "shell/MessageBox.h"
 
 namespace pinlet {
 
@@ -58,11 +56,8 @@ void showfailure(const std::string& message) {
         script->answer(shown);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8("Pinlet"), QString::fromUtf8(text.c_str()));
-    QPushButton* ok = box.addButton(QString::fromUtf8("OK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    box.exec();
+    runmessagebox(QMessageBox::Critical, QString::fromUtf8("Pinlet"), QString::fromUtf8(text.c_str()),
+                  {{QString::fromUtf8("OK"), QMessageBox::AcceptRole}}, 0, 0);
 }
 
 } // namespace pinlet

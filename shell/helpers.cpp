@@ -1,15 +1,11 @@
 #include "shell/helpers.h"
 
+#include "shell/MessageBox.h"
 #include "shell/dialogs.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QGuiApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScreen>
 #include <QStandardPaths>
-#include <QStyle>
 
 #include <limits>
 #include <stdexcept>
@@ -42,16 +38,6 @@ std::string systemmessage(HRESULT code) {
     return utf8(text);
 }
 #endif
-
-// Centres a box on the primary screen rather than on whichever window happens to be active.
-void centreonscreen(QWidget& box) {
-    box.adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = box.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        box.move(frame.topLeft());
-    }
-}
 
 } // namespace
 
@@ -147,20 +133,19 @@ int confirmdlg(const std::string& question) {
     if (pinlet::DialogScript* script = pinlet::DialogScript::active())
         return script->answer(shown);
 
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8("Confirm"), qtext(question));
-    QPushButton* yes = box.addButton(QString::fromUtf8("&Yes"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QString::fromUtf8("&No"), QMessageBox::NoRole);
-    QPushButton* cancel = box.addButton(QString::fromUtf8("Cancel"), QMessageBox::RejectRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(cancel);
-    centreonscreen(box);
-    box.exec();
-    // Closing the box through its frame reports the escape button, so only Yes and No need naming.
-    if (box.clickedButton() == yes)
+    // Closing the box through its frame answers as Escape does: Cancel.
+    switch (pinlet::runmessagebox(QMessageBox::Question, QString::fromUtf8("Confirm"), qtext(question),
+                                  {{QString::fromUtf8("&Yes"), QMessageBox::YesRole},
+                                   {QString::fromUtf8("&No"), QMessageBox::NoRole},
+                                   {QString::fromUtf8("Cancel"), QMessageBox::RejectRole}},
+                                  0, 2)) {
+    case 0:
         return 6;
-    if (box.clickedButton() == no)
+    case 1:
         return 7;
-    return 2;
+    default:
+        return 2;
+    }
 }
 
 void errordlg(const std::string& message) {
@@ -169,10 +154,6 @@ void errordlg(const std::string& message) {
         script->answer(shown);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8("Error"), qtext(message));
-    QPushButton* ok = box.addButton(QString::fromUtf8("OK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    centreonscreen(box);
-    box.exec();
+    pinlet::runmessagebox(QMessageBox::Critical, QString::fromUtf8("Error"), qtext(message),
+                          {{QString::fromUtf8("OK"), QMessageBox::AcceptRole}}, 0, 0);
 }

@@ -1,6 +1,7 @@
 #include "windows/mainform_unit.h"
 
 #include "shell/PinletApplication.h"
+#include "shell/TaskbarSkip.h"
 #include "shell/dialogs.h"
 #include "shell/helpers.h"
 #include "store/NoteMerge.h"
@@ -10,7 +11,6 @@
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
 #include "windows/TImageList.h"
-#include "windows/TaskbarSkip.h"
 #include "windows/WindowLook.h"
 #include "windows/WndActImg.h"
 
@@ -41,6 +41,8 @@ using pinlet::artworkpixmap;
 namespace {
 
 const QColor kPaperColour(0xFF, 0xFF, 0x80);
+// How long after a window's first showing the window manager may still be placing it.
+constexpr int kPlacementMs = 2000;
 const QColor kNameColour(0xFF, 0xFF, 0x00);
 constexpr qreal kInactiveOpacity = 225.0 / 255.0;
 
@@ -48,6 +50,13 @@ constexpr qreal kInactiveOpacity = 225.0 / 255.0;
 QFont memofont() {
     return pinlet::windowface(
         {"Sylfaen", "DejaVu Serif", "Liberation Serif", "Noto Serif", "Times New Roman"}, QFont::Serif, 15);
+}
+
+QList<QRect> workareas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    return areas;
 }
 
 // Blank: nothing but bytes 0 to 32 (spaces and control characters).
@@ -116,6 +125,8 @@ void TForm1::buildcomponents() {
     Image3->setGeometry(0, 0, 50, 40);
     Image3->setHint(QStringLiteral("Mindig látszódjon"));
     Image3->OnClick = [this] { Image3Click(); };
+    // Opaque, so that the pin it shows replaces the one on the handle under it instead of joining it.
+    pinlet::paintbackground(*Image3, QPalette::Window, pinlet::kBarColour);
 
     Image2 = new pinlet::TImage(Panel3);
     Image2->setObjectName("Image2");
@@ -173,6 +184,8 @@ void TForm1::buildcomponents() {
 
     Panel3->installEventFilter(this);
     bottompanel->installEventFilter(this);
+    WndActImage1->installEventFilter(this);
+    WndActImage4->installEventFilter(this);
     // Connected after the initial "s", which is not the note's name: the caption stays the program's.
     connect(nev, &QLineEdit::textChanged, this, [this] {
         nevChange();
@@ -217,6 +230,14 @@ void TForm1::FormShow() {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->geometry().x() + (screen->geometry().width() - width()) / 2,
                  screen->geometry().y() + (screen->geometry().height() - height()) / 2);
+    // Asked to open off every screen: the window goes wholly onto the nearest work area, whatever the window
+    // manager does with the place first (some pull it only to the screen's edge, under a taskbar).
+    const QRect asked = frameGeometry();
+    const QRect onscreen = pinlet::bringonscreen(asked, Panel3->height(), workareas());
+    if (onscreen != asked) {
+        offscreenAsk_ = onscreen;
+        placement_.setRemainingTime(kPlacementMs);
+    }
     scheduleonscreencheck();
 }
 
@@ -246,6 +267,16 @@ void TForm1::FormActivate() {
     Memo1->setPlaceholderText(QString());
     nev->setReadOnly(false);
     Memo1->setReadOnly(false);
+    if (selectOnLoad_)
+        selecttextonload();
+}
+
+void TForm1::selecttextonload() {
+    selectOnLoad_ = !loaded_;
+    if (loaded_) {
+        Memo1->selectAll();
+        Memo1->setFocus();
+    }
 }
 
 void TForm1::FormDeactivate() {
@@ -517,6 +548,9 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // Moved or sized by the user: the place is the user's from now on.
+    if (event->type() == QEvent::MouseButtonPress && (watched == WndActImage1 || watched == WndActImage4))
+        offscreenAsk_ = QRect();
     if (event->type() == QEvent::Resize) {
         if (watched == Panel3)
             Panel3Resize();
@@ -534,16 +568,18 @@ void TForm1::scheduleonscreencheck() {
     onscreenCheckDue_ = true;
     QTimer::singleShot(0, this, [this] {
         onscreenCheckDue_ = false;
-        if (QGuiApplication::mouseButtons() == Qt::NoButton)
+        // While the window is being placed, a button still held is the press that opened it (on the list);
+        // a press on the window's own handles ends the placement first.
+        const bool placing = !offscreenAsk_.isNull() && !placement_.hasExpired();
+        if (placing || QGuiApplication::mouseButtons() == Qt::NoButton)
             keeponscreen();
     });
 }
 
 void TForm1::keeponscreen() {
-    QList<QRect> workAreas;
-    for (const QScreen* screen : QGuiApplication::screens())
-        workAreas.append(screen->availableGeometry());
-    const QRect wanted = pinlet::bringonscreen(frameGeometry(), Panel3->height(), workAreas);
+    QRect wanted = pinlet::bringonscreen(frameGeometry(), Panel3->height(), workareas());
+    if (!offscreenAsk_.isNull() && !placement_.hasExpired())
+        wanted = offscreenAsk_;
     if (wanted != frameGeometry()) {
         move(wanted.topLeft());
         resize(wanted.size());

@@ -6,6 +6,7 @@
 // openforms, shows it and applies its saved geometry; the window loads its note at its first activation.
 // It works with the program's one store (zkpldm), which must exist while the window does.
 
+#include <QDeadlineTimer>
 #include <QRect>
 #include <QString>
 #include <QTimer>
@@ -95,6 +96,10 @@ public:
     void ApplicationEvents1Activate();
     void ApplicationEvents1Deactivate();
 
+    // The text is selected once the note is loaded (now, if it is), so that typing replaces it: for a new
+    // note, whose text is a placeholder. What is stored stays as it is until the user types.
+    void selecttextonload();
+
     // Saves the edits now if there are any (the autosave). A failure is shown once in the failure box
     // until a save succeeds again; the edits stay in the window. Returns false when a save failed.
     bool saveedits();
@@ -137,8 +142,11 @@ private:
     bool saving_ = false;       // an autosave is under way (its failure box runs a nested loop)
     bool failureShown_ = false; // the last autosave failure has been shown
     bool onscreenCheckDue_ = false;
-    QRect savedGeometry_; // the geometry last written, for the exit save
-    Tnotestate stored_;   // the note as last read or saved, byte for byte, to tell another writer's change
+    bool selectOnLoad_ = false;
+    QRect offscreenAsk_; // where a window asked to open off the screens goes instead, while it is placed
+    QDeadlineTimer placement_; // how long the window manager's first placement may still come
+    QRect savedGeometry_;      // the geometry last written, for the exit save
+    Tnotestate stored_; // the note as last read or saved, byte for byte, to tell another writer's change
     std::string readfailure_; // the failure the last read showed
     QTimer autosave_;
     ShowNotice showNotice_;

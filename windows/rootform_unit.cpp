@@ -7,19 +7,21 @@
 #include "minihtml/ContainedName.h"
 #include "platform/Autostart.h"
 #include "shell/PinletApplication.h"
+#include "shell/TaskbarSkip.h"
 #include "shell/helpers.h"
 #include "store/zkpldm_unit.h"
 #include "windows/ConflictCopyOffer.h"
 #include "windows/ExitSave.h"
 #include "windows/NoteBackups.h"
+#include "windows/MenuNames.h"
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
-#include "windows/TaskbarSkip.h"
 #include "windows/WindowLook.h"
 #include "windows/WndActImg.h"
 #include "windows/mainform_unit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -111,6 +113,21 @@ TForm2::TForm2(std::unique_ptr<pinlet::TrayShell> trayshell)
     trayicon_->OnClick = [this](QObject* sender, pinlet::TMouseButton button, pinlet::TShiftState shift,
                                 int x, int y) { trayiconClick(sender, button, shift, x, y); };
     trayicon_->Loaded();
+
+    // A taskbar that comes up late (the program started before the panel), moves or resizes, or a new
+    // screen resolution: the shown list keeps to the work area's corner.
+    const auto follow = [this] {
+        if (isVisible() && !isMinimized() && !userplaced_)
+            placeinworkarea();
+    };
+    const auto watch = [this, follow](QScreen* screen) {
+        connect(screen, &QScreen::availableGeometryChanged, this, follow);
+        connect(screen, &QScreen::geometryChanged, this, follow);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, watch);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, follow);
 
     trayretry_.setInterval(kTrayRetryMs);
     connect(&trayretry_, &QTimer::timeout, this, [this] { checktray(); });
@@ -271,13 +288,21 @@ void TForm2::refreshpictures() {
 // Placed before the list is read, so a store that fails leaves the window in its corner all the same.
 void TForm2::FormCreate() {
     mode.clear();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(listwindowposition(screen->availableGeometry(), frameGeometry().size()));
+    placeinworkarea();
     showitems();
 }
 
 // The program has no application window of its own to hide: its windows keep off the taskbar themselves.
-void TForm2::FormShow() {}
+// The work area may have changed while the window was hidden: it is placed anew at every showing.
+void TForm2::FormShow() {
+    userplaced_ = false;
+    placeinworkarea();
+}
+
+void TForm2::placeinworkarea() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(listwindowposition(screen->availableGeometry(), frameGeometry().size()));
+}
 
 // The failure box of a rebuild that fails hands the focus back to this window when it closes, which
 // activates the window again: the same failure would come back without end. It is shown once, until a
@@ -318,7 +343,18 @@ void TForm2::MiniHtmlLabel1AnchorClick(QObject*, const std::string& anchor) {
         mode.clear();
         showitems();
     } else if (mode.empty()) {
-        openjegyzet(low32(strtoint64(anchor)));
+        const std::int32_t id = low32(strtoint64(anchor));
+        openjegyzet(id);
+        TForm1* opened = nullptr;
+        for (TForm1* open : zkpldm->openforms)
+            if (open->id() == id)
+                opened = open;
+        pressedTwice_ = opened && opened == pressedNote_ && pressedAt_.isValid() &&
+                        pressedAt_.elapsed() <= QApplication::doubleClickInterval();
+        if (!pressedTwice_) {
+            pressedNote_ = opened;
+            pressedAt_.start();
+        }
     } else if (mode == kRemoveMode) {
         if (confirmdlg(kConfirmDelete.toStdString()) != 6)
             return;
@@ -359,12 +395,11 @@ void TForm2::openjegyzet(std::int32_t id) {
         window = new TForm1();
         window->setLoaded(false);
         window->setId(id);
-        window->setShowNotice([popup = QPointer<TMiniHtmlPopup>(MiniHtmlPopup1_)](const QString& notice) {
-            if (!popup)
-                return;
-            popup->setText(notice);
-            popup->RollUp();
-        });
+        window->setShowNotice(
+            [self = QPointer<TForm2>(this), note = QPointer<TForm1>(window)](const QString& notice) {
+                if (self)
+                    self->shownotice(note, notice);
+            });
         zkpldm->openforms.push_back(window);
     }
     if (placed)
@@ -374,9 +409,13 @@ void TForm2::openjegyzet(std::int32_t id) {
     window->activateWindow();
 }
 
+// The new note's text is a placeholder: selected, the first words typed replace it.
 void TForm2::btn_newClick() {
     const std::int32_t id = zkpldm->savejegyzet(-1, Tjegyzet{"Új jegyzet", "Ez egy új jegyzet"});
     openjegyzet(id);
+    for (TForm1* open : zkpldm->openforms)
+        if (open->id() == id)
+            open->selecttextonload();
     Image2Click();
 }
 
@@ -398,6 +437,23 @@ void TForm2::Panel3Resize() {
     Image2->move(WndActImage1->width() - 36, Image2->y());
 }
 
+// The second press of a double-click on a name activates the list for a moment after the first press
+// opened the note: the note's notice waits out the double-click and is dropped when the second press came.
+void TForm2::shownotice(const QPointer<TForm1>& window, const QString& text) {
+    if (window && window == pressedNote_) {
+        const qint64 left = QApplication::doubleClickInterval() - pressedAt_.elapsed();
+        if (!pressedTwice_ && left >= 0) {
+            QTimer::singleShot(int(left) + 1, this, [this, window, text] { shownotice(window, text); });
+            return;
+        }
+        pressedNote_ = nullptr;
+        if (pressedTwice_)
+            return;
+    }
+    MiniHtmlPopup1_->setText(text);
+    MiniHtmlPopup1_->RollUp();
+}
+
 void TForm2::trayiconClick(QObject*, pinlet::TMouseButton, pinlet::TShiftState, int, int) {
     bringup();
 }
@@ -415,13 +471,12 @@ void TForm2::PopupMenu1Popup() {
     PopupMenu1_->clear();
     const std::vector<TForm1*>& windows = zkpldm->openforms;
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        // A menu shows plain text: the name as its list row reads, without the formatting. Never a
-        // shortcut key ("&") nor a shortcut column (a tab).
-        QString caption = QString::fromStdString(
+        // A menu shows plain text: the name as its list row reads, without the formatting, and never a
+        // shortcut column (a tab).
+        QString name = QString::fromStdString(
             ContainedNameText(nametext(*windows[i]).toStdString(), unnamed(windows[i]->id())));
-        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        caption.replace(QLatin1Char('\t'), QLatin1Char(' '));
-        QAction* item = PopupMenu1_->addAction(caption);
+        name.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        QAction* item = pinlet::addnameitem(*PopupMenu1_, name);
         item->setProperty("Tag", int(i));
         connect(item, &QAction::triggered, this,
                 [this, item] { pinlet::runhandler([this, item] { Jegyzetmegnyitsa1Click(item); }); });
@@ -602,10 +657,12 @@ void TForm2::resizeEvent(QResizeEvent* event) {
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Panel3 && event->type() == QEvent::Resize) {
         Panel3Resize();
-    } else if (watched == WndActImage1 && !traymode_ && event->type() == QEvent::MouseButtonPress) {
-        // Without a tray, the bar's right click is where the tray menu's commands are.
+    } else if (watched == WndActImage1 && event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);
-        if (press->button() == Qt::RightButton) {
+        if (press->button() == Qt::LeftButton)
+            userplaced_ = true;
+        // Without a tray, the bar's right click is where the tray menu's commands are.
+        if (!traymode_ && press->button() == Qt::RightButton) {
             PopupMenu1_->popup(press->globalPosition().toPoint());
             return true;
         }

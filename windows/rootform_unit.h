@@ -12,7 +12,9 @@
 
 #include "windows/TrayIcon.h"
 
+#include <QElapsedTimer>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QTimer>
@@ -134,6 +136,10 @@ private:
     void refreshpictures();
     void settraymode(bool tray);
     void checktray();
+    // Stands the window in the bottom-right corner of the primary screen's work area as it is now.
+    void placeinworkarea();
+    // A notice of a note window; the one a double-click on the note's name brings about is dropped.
+    void shownotice(const QPointer<TForm1>& window, const QString& text);
 
     QWidget* Panel3 = nullptr;
     pinlet::TWndActImage* WndActImage1 = nullptr;
@@ -154,6 +160,12 @@ private:
     TConflictCopyOffer* conflicts_ = nullptr;
 
     bool traymode_ = true;
+    bool userplaced_ = false; // moved by its bar since it was shown: it no longer follows the work area
+    // The note the last press on a name opened, and when; a second press on it within a double-click
+    // makes the list active for a moment, which is no leaving of the note.
+    QPointer<TForm1> pressedNote_;
+    QElapsedTimer pressedAt_;
+    bool pressedTwice_ = false;
     std::string activationfailure_; // the failure the last activation's rebuild showed
     QTimer trayretry_;
     std::unique_ptr<pinlet::Autostart> autostart_;

@@ -14,10 +14,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -514,4 +517,78 @@ TEST(ListWindowPlace, BottomRightInsideTheWorkAreaWhereverTheTaskbarIs) {
     for (const auto& c : cases)
         EXPECT_EQ(listwindowposition(c.workArea, size), c.expected)
             << c.workArea.x() << "," << c.workArea.y();
+}
+
+TEST_F(ListWindowTest, LongNamesAreCutShortInTheMenuWithTheWholeNameInTheTooltip) {
+    const QString longName = QString(250, QLatin1Char('n')) + QStringLiteral("vége!");
+    const QString longAmpersands = QStringLiteral("Tom & Jerry ") + QString(243, QLatin1Char('x'));
+    const struct {
+        QString name;
+        bool cut;
+    } names[] = {{QStringLiteral("Bevásárlás"), false},
+                 {QStringLiteral("Tom & Jerry"), false},
+                 {longName, true},
+                 {longAmpersands, true}};
+    for (const auto& n : names) {
+        const std::int32_t id = store->savejegyzet(-1, {n.name.toStdString(), "x"});
+        form->openjegyzet(id);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window(id) && window(id)->loaded(); }, 5000));
+    }
+    form->PopupMenu1Popup();
+    const QList<QAction*> items = form->PopupMenu1().actions();
+    const QFontMetrics metrics(form->PopupMenu1().font());
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        const QAction* item = items.at(qsizetype(i));
+        QString shown = item->text();
+        shown.replace(QStringLiteral("&&"), QStringLiteral("&"));
+        EXPECT_LE(metrics.horizontalAdvance(shown), metrics.averageCharWidth() * 40) << i;
+        if (names[i].cut) {
+            EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << i;
+            EXPECT_TRUE(item->toolTip().contains(names[i].name.toHtmlEscaped())) << i;
+        } else {
+            EXPECT_EQ(shown, names[i].name);
+            EXPECT_FALSE(item->toolTip().contains(QStringLiteral("<p>"))) << i << ": no tooltip of its own";
+        }
+    }
+}
+
+TEST_F(ListWindowTest, ADoubleClickOnANameOpensTheNoteWithoutTheReopenHint) {
+    const std::int32_t id = store->savejegyzet(-1, {"Első", "szöveg"});
+    form->show();
+    const auto activateList = [&] {
+        form->activateWindow();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return pinlet::ProgramActivation::current() == form.get(); }, 5000));
+    };
+    const auto hinted = [&] {
+        const TMiniHtmlPopupWindow* notice = form->MiniHtmlPopup1().PopupWindow();
+        return notice && notice->isVisible() && notice->html() == TForm1::kReopenHint.toStdString();
+    };
+    for (const bool twice : {true, false}) {
+        SCOPED_TRACE(twice ? "a double-click" : "a click, then the list");
+        click(std::to_string(id)); // the first press opens the note, which takes the activation
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window(id) && window(id)->loaded(); }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return pinlet::ProgramActivation::current() == window(id); }, 5000));
+        activateList(); // the second press lands on the list
+        if (twice)
+            click(std::to_string(id));
+        const bool shown = QTest::qWaitFor(hinted, QApplication::doubleClickInterval() + 1000);
+        EXPECT_EQ(shown, !twice);
+        if (TMiniHtmlPopupWindow* notice = form->MiniHtmlPopup1().PopupWindow())
+            notice->hide();
+        delete window(id);
+        activateList();
+    }
+}
+
+TEST_F(ListWindowTest, ShowingPlacesTheWindowInTheWorkAreasCornerAgain) {
+    const QPoint corner =
+        listwindowposition(QGuiApplication::primaryScreen()->availableGeometry(), form->size());
+    EXPECT_EQ(form->pos(), corner);
+    form->show();
+    form->move(10, 10); // the work area changed while it was away, or it was left elsewhere
+    form->Image2Click();
+    form->bringup();
+    EXPECT_EQ(form->pos(), corner);
 }

@@ -1,4 +1,4 @@
-#include "windows/TaskbarSkip.h"
+#include "shell/TaskbarSkip.h"
 
 #include <QWidget>
 
