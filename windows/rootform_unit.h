@@ -21,8 +21,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
+class QKeyEvent;
+class QLineEdit;
 class QMenu;
 class TForm1;
 class TMiniHtmlLabel;
@@ -56,6 +59,7 @@ public:
     static inline const QString kConfirmCompact =
         QStringLiteral("A tömörítés véglegesen eltávolítja a törölt jegyzeteket (%1 db). Folytatja?");
     static inline const QString kCompacted = QStringLiteral("Tömörítés kész.");
+    static inline const QString kNothingFound = QStringLiteral("Nincs találat.");
     // How often the window tries again to put its icon into a notification area that was not there.
     static constexpr int kTrayRetryMs = 2000;
 
@@ -99,6 +103,17 @@ public:
     // Whether the icon shows in a notification area; without one the window is reachable by itself.
     bool traymode() const { return traymode_; }
 
+    // Search as you type: a printable key or Ctrl+F opens the search field (objectName "kereses") in the
+    // top bar, and the list shows only the notes that match, best first. Up and Down move a highlight
+    // over the rows (with or without a search), Enter acts on the highlighted note (the first one when
+    // none is) as a press on its name does in the current mode, Esc ends the search and, with no search,
+    // hides the window.
+    void startsearch(const QString& typed);
+    void endsearch();
+    bool searching() const;
+    // The note the keyboard stands on, -1 for none.
+    std::int64_t highlighted() const { return highlighted_; }
+
     pinlet::TTrayIcon& trayicon() { return *trayicon_; }
     QMenu& PopupMenu1() { return *PopupMenu1_; }
     TMiniHtmlPopup& MiniHtmlPopup1() { return *MiniHtmlPopup1_; }
@@ -109,6 +124,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildcomponents();
@@ -116,6 +132,10 @@ private:
     void refreshpictures();
     void settraymode(bool tray);
     void checktray();
+    bool listkey(const QKeyEvent& key); // the keys the list and the search field share
+    void movehighlight(int step);
+    void openhighlighted();
+    void scrolltohighlight();
 
     QWidget* Panel3 = nullptr;
     pinlet::TWndActImage* WndActImage1 = nullptr;
@@ -132,6 +152,12 @@ private:
     TMiniHtmlPopup* MiniHtmlPopup1_ = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+    QLineEdit* kereses = nullptr;
+
+    std::vector<std::int32_t> shown_; // the notes listed, in list order
+    std::vector<int> shownline_;      // the first line of each of their rows, and the lines in all last
+    std::int64_t highlighted_ = -1;
+    bool searchnoticed_ = false; // why search is unavailable was said once
 
     bool traymode_ = true;
     std::string activationfailure_; // the failure the last activation's rebuild showed
