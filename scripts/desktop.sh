@@ -76,6 +76,20 @@ pinlet_desktop_stop() {
     PINLET_XVFB_PID=""
 }
 
+# pinlet_user DIR: the program runs as a user of its own: a fresh home under DIR (the database goes to its
+# Documents folder) and a private temporary folder (the one-instance lock and socket).
+pinlet_user() {
+    export HOME="$1/home"
+    export TMPDIR="$1/tmp"
+    export XDG_RUNTIME_DIR="$1/runtime"
+    unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_DOCUMENTS_DIR
+    mkdir -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export QT_QPA_PLATFORM=xcb
+    # Qt's and the X libraries' own allocations are no concern here; the unit tests check leaks.
+    export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+}
+
 # ---- the program's windows on the desktop (xdotool, xwininfo, ImageMagick)
 
 # The ids of the program's mapped top-level windows of the given size (WIDTHxHEIGHT), newest last.
@@ -84,6 +98,18 @@ pinlet_windows_sized() {
     for id in $(xdotool search --onlyvisible --class pinlet 2>/dev/null); do
         [ "$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry:/ {print $2}')" = "$1" ] && echo "$id"
     done
+}
+
+# The one mapped window of the program of the size (WIDTHxHEIGHT), the newest; fails while there is none.
+pinlet_one_window() {
+    local found
+    found=$(pinlet_windows_sized "$1" | tail -n 1)
+    [ -n "$found" ] && echo "$found"
+}
+
+# pinlet_wait_window SIZE BOUND_MS: the id of a window of that size once one is mapped.
+pinlet_wait_window() {
+    pinlet_wait_until "$2" pinlet_one_window "$1" && pinlet_one_window "$1"
 }
 
 # The position X,Y of a window's top-left corner on the screen.

@@ -39,17 +39,7 @@ case $? in
 *) fail "the desktop came up without a system tray" ;;
 esac
 
-# A user of its own: a fresh home (the database goes to its Documents folder) and a private temporary
-# folder (the one-instance lock and socket).
-export HOME="$WORK/home"
-export TMPDIR="$WORK/tmp"
-export XDG_RUNTIME_DIR="$WORK/runtime"
-unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_DOCUMENTS_DIR
-mkdir -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb
-# Qt's and the X libraries' own allocations are no concern of this test; the unit tests check leaks.
-export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+pinlet_user "$WORK"
 DB="$HOME/Documents/pinlet.db"
 
 sql() {
@@ -59,18 +49,6 @@ sql() {
 start_pinlet() {
     "$PINLET" >>"$WORK/pinlet.log" 2>&1 &
     PINLET_PID=$!
-}
-
-# The one pinlet_mapped window of the size; fails while there is none.
-one_window() {
-    local found
-    found=$(pinlet_windows_sized "$1" | tail -n 1)
-    [ -n "$found" ] && echo "$found"
-}
-
-# wait_window SIZE BOUND_MS: the id of a window of that size once one is pinlet_mapped.
-wait_window() {
-    pinlet_wait_until "$2" one_window "$1" && one_window "$1"
 }
 
 rows_are() {
@@ -120,7 +98,7 @@ type_into_first_note() {
     local first_row
     first_row=$(row_y 1) || fail "no first row"
     pinlet_click_in "$LIST" 30 "$first_row"
-    NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the name opened no note window"
+    NOTE=$(pinlet_wait_window "$NOTE_SIZE" 5000) || fail "the name opened no note window"
     pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" || fail "the note did not load"
     pinlet_click_in "$NOTE" 150 150
     xdotool key --clearmodifiers ctrl+End Return
@@ -140,12 +118,12 @@ start_pinlet
 pinlet_wait_until 10000 test -s "$DB" || fail "no database was made in the fresh Documents folder"
 
 # The tray icon: a small window of the program in the tray.
-TRAY=$(wait_window 24x24 10000) || fail "no tray icon appeared"
+TRAY=$(pinlet_wait_window 24x24 10000) || fail "no tray icon appeared"
 tray_position=$(pinlet_window_position "$TRAY")
 click_tray() {
     xdotool mousemove $((${tray_position%,*} + 12)) $((${tray_position#*,} + 12)) click "$1"
 }
-LIST=$(wait_window "$LIST_SIZE" 10000) || fail "the list window did not show at start"
+LIST=$(pinlet_wait_window "$LIST_SIZE" 10000) || fail "the list window did not show at start"
 xprop -id "$LIST" _NET_WM_STATE | grep -q "_NET_WM_STATE_SKIP_TASKBAR" || fail "the list window is on the taskbar"
 step "started: the tray icon and the list window show, with no taskbar entry"
 
@@ -165,7 +143,7 @@ step "the tray icon's click shows the list window at the bottom-right"
 
 # The new-note picture: a note window with the new note, and the list goes away.
 pinlet_click_in "$LIST" 24 20
-NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the new-note picture opened no note window"
+NOTE=$(pinlet_wait_window "$NOTE_SIZE" 5000) || fail "the new-note picture opened no note window"
 pinlet_wait_until 3000 test "$(xdotool getwindowname "$NOTE")" = "Új jegyzet" ||
     fail "the note window is called '$(xdotool getwindowname "$NOTE")'"
 [ "$(sql "SELECT nev || '/' || jegyzet FROM jegyzetek")" = "Új jegyzet/Ez egy új jegyzet" ] ||
@@ -190,7 +168,7 @@ step "the list shows the note $(($(date +%s%3N) - closed_at)) ms after its windo
 
 # A second note, then delete mode: its name goes, its row stays, marked.
 pinlet_click_in "$LIST" 24 20
-NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the second note window did not open"
+NOTE=$(pinlet_wait_window "$NOTE_SIZE" 5000) || fail "the second note window did not open"
 pinlet_wait_until 3000 test "$(sql "SELECT count(*) FROM jegyzetek")" = 2 || fail "no second note"
 pinlet_click_in "$NOTE" 349 20
 pinlet_wait_until 3000 pinlet_unmapped "$NOTE" || fail "the second note window did not close"
@@ -224,7 +202,7 @@ pinlet_wait_until 3000 test "$(sql "SELECT torolve FROM jegyzetek WHERE id = 2")
 # Back in normal mode, the second row opens the restored note.
 pinlet_wait_until 2500 rows_are 2 || fail "the restored note is not back in the list"
 pinlet_click_in "$LIST" 30 "$(row_y 2)"
-NOTE=$(wait_window "$NOTE_SIZE" 5000) || fail "the restored note does not open from the list"
+NOTE=$(pinlet_wait_window "$NOTE_SIZE" 5000) || fail "the restored note does not open from the list"
 pinlet_click_in "$NOTE" 349 20
 pinlet_wait_until 3000 pinlet_unmapped "$NOTE" || fail "the restored note's window did not close"
 [ "$(sql "SELECT nev || '/' || jegyzet FROM jegyzetek WHERE id = 2")" = "Új jegyzet/Ez egy új jegyzet" ] ||
@@ -254,7 +232,7 @@ step "ending from the tray menu kept the edited note"
 pinlet_desktop_stop
 pinlet_desktop_start "$WORK" notray || fail "the desktop without a tray did not come up"
 start_pinlet
-LIST=$(wait_window "$LIST_SIZE" 10000) || fail "without a tray the list window did not show"
+LIST=$(pinlet_wait_window "$LIST_SIZE" 10000) || fail "without a tray the list window did not show"
 [ -z "$(pinlet_windows_sized 24x24)" ] || fail "a tray icon showed where there is no tray"
 xprop -id "$LIST" _NET_WM_WINDOW_TYPE _NET_WM_STATE | grep -qE "_NET_WM_WINDOW_TYPE_UTILITY|SKIP_TASKBAR" &&
     fail "without a tray the list window has no taskbar entry"
