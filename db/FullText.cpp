@@ -74,11 +74,11 @@ std::vector<std::string> fts5tokens(Connection& connection, const std::vector<st
     return result;
 }
 
-std::string fts5prefixquery(const std::vector<std::string>& words) {
+std::string fts5prefixquery(const std::vector<std::string>& words, bool any) {
     std::string query;
     for (const std::string& word : words) {
         if (!query.empty())
-            query += ' ';
+            query += any ? " OR " : " ";
         query += '"';
         for (const char c : word) {
             query += c;

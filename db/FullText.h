@@ -17,8 +17,8 @@ bool hasfts5(Connection& connection);
 std::vector<std::string> fts5tokens(Connection& connection, const std::vector<std::string>& tokenizer,
                                     const std::string& text);
 
-// An FTS5 query string that matches rows holding, for each word, a word starting with it: every word is
-// a quoted string, so no character of it is read as query syntax.
-std::string fts5prefixquery(const std::vector<std::string>& words);
+// An FTS5 query string that matches rows holding, for each word (or with `any`, for one of them), a word
+// starting with it: every word is a quoted string, so no character of it is read as query syntax.
+std::string fts5prefixquery(const std::vector<std::string>& words, bool any = false);
 
 } // namespace sqldb

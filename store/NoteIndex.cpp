@@ -143,8 +143,10 @@ std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string&
         collect(matches, notes);
         Query piece(connection, "SELECT snippet(jegyzetek_kereses, 1, char(1), char(2), '…', 10) FROM "
                                 "jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 AND rowid = ?2");
+        // Around any word found in the text: the others may be in the name.
+        const std::string intext = "jegyzet : (" + sqldb::fts5prefixquery(found, true) + ")";
         for (std::size_t i = 0; i < notes.size() && i < static_cast<std::size_t>(kSnippetNotes); ++i) {
-            piece.bind(1, "jegyzet : (" + query + ")");
+            piece.bind(1, intext);
             piece.bind(2, static_cast<std::int64_t>(notes[i].id));
             if (piece.next())
                 notes[i].snippet = piece.text(0);

@@ -76,9 +76,10 @@ void Tzkpldm::DataModuleCreate() {
     try {
         opendb();
         prepareindex();
+        closedb();
     } catch (const std::exception&) {
+        db.disconnect();
     }
-    closedb();
 }
 
 void Tzkpldm::prepareindex() {

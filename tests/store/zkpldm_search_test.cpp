@@ -127,6 +127,9 @@ TEST_F(SearchTest, MatchingRules) {
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].snippet, ""); // no match in the text of "tej kenyér" ("név és szöveg is")
     EXPECT_EQ(found[1].snippet, "tej, \x01kenyér\x02, őszibarack");
+    // A word in the name and one in the text: the piece shows the one in the text.
+    EXPECT_EQ(store->keresjegyzetek("uj alatt", false).at(0).snippet, "a körtefa \x01"
+                                                                      "alatt\x02: TEJ és kenyér");
 }
 
 TEST_F(SearchTest, EveryWritePathKeepsTheIndexExact) {
