@@ -188,27 +188,14 @@ std::int32_t Tzkpldm::savejegyzet(std::int32_t id, Tjegyzet jegyzet) {
     if (jegyzetek.locate("id", static_cast<std::int64_t>(id))) {
         const noteindex::Indexed before{jegyzetek.astext("nev"), jegyzetek.astext("jegyzet")};
         // The row and its index entry change together: one transaction, one write to the disk.
-        runconnected("SAVEPOINT savejegyzet");
-        try {
+        insavepoint("savejegyzet", [&] {
             jegyzetek.edit();
             jegyzetek.settext("nev", jegyzet.nev);
             jegyzetek.settext("jegyzet", jegyzet.jegyzet);
             jegyzetek.setdatetime("modositva", environment_.clock());
             jegyzetek.post();
             indexnote(id, &before);
-            runconnected("RELEASE savejegyzet");
-        } catch (...) {
-            if (db.intransaction()) {
-                jegyzetek.close();
-                try {
-                    runconnected("ROLLBACK TO savejegyzet");
-                    runconnected("RELEASE savejegyzet");
-                } catch (const std::exception&) {
-                    db.disconnect();
-                }
-            }
-            throw;
-        }
+        });
     } else {
         result = appendjegyzet(jegyzet);
     }
@@ -222,8 +209,8 @@ std::int32_t Tzkpldm::savejegyzet(std::int32_t id, Tjegyzet jegyzet) {
 std::int32_t Tzkpldm::appendjegyzet(const Tjegyzet& jegyzet) {
     // The engine picks the id only as the row goes in, so the row goes in inside a savepoint and is taken
     // back, with the engine's id counter, when the id is not a note id.
-    runconnected("SAVEPOINT appendjegyzet");
-    try {
+    std::int64_t id = 0;
+    insavepoint("appendjegyzet", [&] {
         jegyzetek.append();
         jegyzetek.settext("nev", jegyzet.nev);
         jegyzetek.settext("jegyzet", jegyzet.jegyzet);
@@ -231,22 +218,29 @@ std::int32_t Tzkpldm::appendjegyzet(const Tjegyzet& jegyzet) {
         jegyzetek.setdatetime("letrehozva", environment_.clock());
         jegyzetek.setdatetime("modositva", environment_.clock());
         jegyzetek.post();
-        const std::int64_t id = jegyzetek.aslargeint("id");
+        id = jegyzetek.aslargeint("id");
         if (!isnoteid(id))
             throw std::runtime_error("The note cannot be saved: its id would be " + std::to_string(id) +
                                      ", beyond the largest note id, " +
                                      std::to_string(std::numeric_limits<std::int32_t>::max()) + ".");
         indexnote(id, nullptr);
-        runconnected("RELEASE appendjegyzet");
-        return static_cast<std::int32_t>(id);
+    });
+    return static_cast<std::int32_t>(id);
+}
+
+void Tzkpldm::insavepoint(const std::string& name, const std::function<void()>& work) {
+    runconnected("SAVEPOINT " + name);
+    try {
+        work();
+        runconnected("RELEASE " + name);
     } catch (...) {
         // Left open, the savepoint would hold every later write of this connection uncommitted. A full
         // disk or an I/O error may have ended it already.
         if (db.intransaction()) {
             jegyzetek.close();
             try {
-                runconnected("ROLLBACK TO appendjegyzet");
-                runconnected("RELEASE appendjegyzet");
+                runconnected("ROLLBACK TO " + name);
+                runconnected("RELEASE " + name);
             } catch (const std::exception&) {
                 db.disconnect(); // closing the file ends the transaction, and takes it back
             }

@@ -120,7 +120,9 @@ private:
     std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
     void markdeleted(std::int32_t id, int mark);
     void runconnected(const std::string& statement); // on the open connection, which stays open
-    void prepareindex();                             // on the open connection
+    // Runs the work as one change of the file: a failure takes back what it wrote, and goes on.
+    void insavepoint(const std::string& name, const std::function<void()>& work);
+    void prepareindex();                                               // on the open connection
     void indexnote(std::int64_t id, const noteindex::Indexed* before); // the current row of jegyzetek
 
     TStoreEnvironment environment_;

@@ -7,48 +7,24 @@ PINLET=$1
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$ROOT/scripts/desktop.sh"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/pinlet-e2e.XXXXXX")
-PINLET_PID=""
+pinlet_test_run pinlet-e2e
 STARTED=$(date +%s%3N)
 
-finish() {
-    [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
-    pinlet_desktop_stop
-    rm -rf "$WORK"
-}
-trap finish EXIT
-
 fail() {
-    echo "FAIL: $*" >&2
-    echo "--- program output:" >&2
-    cat "$WORK/pinlet.log" >&2 2>/dev/null
-    exit 1
+    pinlet_fail "$@"
 }
 
 step() {
     echo "$(($(date +%s%3N) - STARTED)) ms: $*"
 }
 
-pinlet_desktop_start "$WORK"
-case $? in
-0) ;;
-1)
-    echo "SKIP: no X server can be started here, so the program cannot be driven on a desktop"
-    exit 77
-    ;;
-*) fail "the desktop came up without a system tray" ;;
-esac
+pinlet_test_desktop "$WORK" || fail "the desktop came up without a system tray"
 
 pinlet_user "$WORK"
 DB="$HOME/Documents/pinlet.db"
 
 sql() {
     sqlite3 -batch -noheader "file:$DB?mode=ro" "$1"
-}
-
-start_pinlet() {
-    "$PINLET" >>"$WORK/pinlet.log" 2>&1 &
-    PINLET_PID=$!
 }
 
 rows_are() {
@@ -114,7 +90,7 @@ NOTE_SIZE=374x319
 
 # ---- the run
 
-start_pinlet
+pinlet_start "$PINLET"
 pinlet_wait_until 10000 test -s "$DB" || fail "no database was made in the fresh Documents folder"
 
 # The tray icon: a small window of the program in the tray.
@@ -231,7 +207,7 @@ step "ending from the tray menu kept the edited note"
 
 pinlet_desktop_stop
 pinlet_desktop_start "$WORK" notray || fail "the desktop without a tray did not come up"
-start_pinlet
+pinlet_start "$PINLET"
 LIST=$(pinlet_wait_window "$LIST_SIZE" 10000) || fail "without a tray the list window did not show"
 [ -z "$(pinlet_windows_sized 24x24)" ] || fail "a tray icon showed where there is no tray"
 xprop -id "$LIST" _NET_WM_WINDOW_TYPE _NET_WM_STATE | grep -qE "_NET_WM_WINDOW_TYPE_UTILITY|SKIP_TASKBAR" &&

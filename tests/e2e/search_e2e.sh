@@ -8,31 +8,13 @@ PINLET=$1
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$ROOT/scripts/desktop.sh"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/pinlet-search-e2e.XXXXXX")
-PINLET_PID=""
-
-finish() {
-    [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
-    pinlet_desktop_stop
-    rm -rf "$WORK"
-}
-trap finish EXIT
+pinlet_test_run pinlet-search-e2e
 
 fail() {
-    echo "FAIL: $*" >&2
-    cat "$WORK/pinlet.log" >&2 2>/dev/null
-    exit 1
+    pinlet_fail "$@"
 }
 
-pinlet_desktop_start "$WORK"
-case $? in
-0) ;;
-1)
-    echo "SKIP: no X server can be started here, so the program cannot be driven on a desktop"
-    exit 77
-    ;;
-*) fail "the desktop came up without a system tray" ;;
-esac
+pinlet_test_desktop "$WORK" || fail "the desktop came up without a system tray"
 pinlet_user "$WORK"
 DB="$HOME/Documents/pinlet.db"
 LIST_SIZE=612x285
@@ -58,11 +40,6 @@ enter_opens() {
     pinlet_wait_until 3000 pinlet_unmapped "$NOTE" || fail "the note window's cross did not close it"
 }
 
-start_pinlet() {
-    "$PINLET" >>"$WORK/pinlet.log" 2>&1 &
-    PINLET_PID=$!
-}
-
 end_pinlet() {
     kill -TERM "$PINLET_PID"
     pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "a termination signal did not end the program"
@@ -72,14 +49,14 @@ end_pinlet() {
 
 # The first start makes the database; then another program, which does not keep the search index,
 # writes notes into it: the next start must find them all the same.
-start_pinlet
+pinlet_start "$PINLET"
 pinlet_wait_until 10000 test -s "$DB" || fail "no database was made"
 pinlet_wait_window "$LIST_SIZE" 10000 >/dev/null || fail "the list window did not show at start"
 end_pinlet
 sqlite3 -batch "$DB" "INSERT INTO jegyzetek (nev, jegyzet) VALUES
     ('Körtefa', 'metszeni tavasszal'), ('Bevásárlás', 'tej, kenyér, őszibarack'), ('Szilva', 'lekvár')" ||
     fail "the notes could not be written"
-start_pinlet
+pinlet_start "$PINLET"
 TRAY=$(pinlet_wait_window 24x24 10000) || fail "no tray icon appeared"
 tray_position=$(pinlet_window_position "$TRAY")
 LIST=$(pinlet_wait_window "$LIST_SIZE" 10000) || fail "the list window did not show at start"
