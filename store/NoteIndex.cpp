@@ -130,14 +130,20 @@ std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string&
     }
     {
         const std::string query = sqldb::fts5prefixquery(found);
-        // Name matches first; bm25 weighs a word in the name ten times one in the text.
+        // Name matches first. Among few matches bm25 puts the best first (a word in the name weighs ten
+        // in the text); weighing thousands costs more than the search, and a few more keystrokes make them
+        // few, so until then the newest come first.
+        Query count(connection, "SELECT count(*) FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1");
+        count.bind(1, query);
+        const bool ranked = count.next() && count.integer(0) <= kRankedMatches;
         Query matches(
             connection,
             std::string("SELECT j.id, j.nev FROM jegyzetek_kereses k JOIN jegyzetek j ON j.id = k.rowid "
                         "WHERE jegyzetek_kereses MATCH ?1 AND ") +
                 mark +
                 " ORDER BY j.id IN (SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses "
-                "MATCH ?2) DESC, bm25(jegyzetek_kereses, 10.0, 1.0), j.id");
+                "MATCH ?2) DESC, " +
+                (ranked ? "bm25(jegyzetek_kereses, 10.0, 1.0), j.id" : "j.id DESC"));
         matches.bind(1, query);
         matches.bind(2, "nev : (" + query + ")");
         collect(matches, notes);

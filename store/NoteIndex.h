@@ -31,6 +31,8 @@ inline constexpr char kMatchEnd = '\x02';
 // Only the first notes found get a snippet: a short query can find every note, and cutting pieces out of
 // thousands of texts would cost more than the search itself.
 inline constexpr int kSnippetNotes = 40;
+// Up to this many notes found are put in order of how well they match; more, newest first.
+inline constexpr int kRankedMatches = 1000;
 
 // Readies the index on the connected connection: makes it when the file lacks it, and rebuilds it when it
 // is stale. Returns false, writing nothing, when the connection's SQLite has no FTS5. Another process
@@ -55,7 +57,8 @@ std::vector<std::string> words(sqldb::Connection& connection, const std::string&
 
 // The notes that hold, for every word of the text, a word starting with it in the name or the text: the
 // live notes, or those marked deleted. Notes holding every word in the name come first, then the best
-// matches. A text without words finds every such note, in id order. Refreshes a stale index first.
+// matches (beyond kRankedMatches notes found: the newest). A text without words finds every such note, in
+// id order. Refreshes a stale index first.
 std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted);
 
 } // namespace noteindex

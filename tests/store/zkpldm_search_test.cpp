@@ -244,5 +244,8 @@ TEST_F(SearchTest, TwoStartsUpgradingTheSameFileAtOnceBothFindItExact) {
         EXPECT_EQ(ids(each->keresjegyzetek("korte 2999", false)), std::vector<std::int32_t>{3000});
     }
     store = std::move(stores.front());
+    // Thousands found are not weighed one by one: the newest come first, the name matches still before.
+    EXPECT_EQ(ids(store->keresjegyzetek("alma", false)).front(), 3000);
+    EXPECT_EQ(ids(store->keresjegyzetek("alma 2999", false)).front(), 3000);
     expectexact({"korte", "299", "jegyzet 1"});
 }
