@@ -12,6 +12,7 @@
 
 #include <QImage>
 
+#include "bench/support/BenchFolder.h"
 #include "bench/support/QtBenchMain.h"
 
 #include <benchmark/benchmark.h>
@@ -27,25 +28,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path basefolder() {
-    const char* chosen = std::getenv("PINLET_BENCH_FOLDER");
-    return chosen && *chosen ? fs::path(chosen) : fs::temp_directory_path();
-}
-
-void exec(sqlite3* handle, const std::string& statement) {
-    char* message = nullptr;
-    if (sqlite3_exec(handle, statement.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string text = message ? message : sqlite3_errmsg(handle);
-        sqlite3_free(message);
-        throw std::runtime_error(text);
-    }
-}
-
 // A store over a database of `notes` notes (a tenth of them deleted, so the pass skips some), made once.
 class Fixture {
 public:
     explicit Fixture(int notes)
-        : notes_(notes), folder_(basefolder() / ("pinlet-bench-list-" + std::to_string(notes))) {
+        : notes_(notes), folder_(benchbasefolder() / ("pinlet-bench-list-" + std::to_string(notes))) {
         fs::remove_all(folder_);
         fs::create_directories(folder_ / "exe");
         TStoreEnvironment environment;
@@ -55,12 +42,12 @@ public:
         store_ = std::make_unique<Tzkpldm>(std::move(environment));
         store_->DataModuleCreate();
         sqlite3_open(databasepath(folder_.string()).c_str(), &handle_);
-        exec(handle_, "BEGIN");
+        benchexec(handle_, "BEGIN");
         for (int i = 1; i <= notes; ++i)
-            exec(handle_, "INSERT INTO jegyzetek (nev, jegyzet, torolve) VALUES ('Jegyzet " +
-                              std::to_string(i) + " – bevásárlás', 'szöveg', " + (i % 10 == 0 ? "1" : "0") +
-                              ")");
-        exec(handle_, "COMMIT");
+            benchexec(handle_, "INSERT INTO jegyzetek (nev, jegyzet, torolve) VALUES ('Jegyzet " +
+                                   std::to_string(i) + " – bevásárlás', 'szöveg', " +
+                                   (i % 10 == 0 ? "1" : "0") + ")");
+        benchexec(handle_, "COMMIT");
         zkpldm = store_.get();
         form_ = std::make_unique<TForm2>();
         form_->FormCreate();
@@ -83,8 +70,8 @@ public:
     // would. The newest note, last in the list, is the one most often edited.
     void rename(bool last) {
         const int renamedid = last ? notes_ - 1 : 1;
-        exec(handle_, "UPDATE jegyzetek SET nev = 'Átnevezve " + std::to_string(++renames_) +
-                          "' WHERE id = " + std::to_string(renamedid));
+        benchexec(handle_, "UPDATE jegyzetek SET nev = 'Átnevezve " + std::to_string(++renames_) +
+                               "' WHERE id = " + std::to_string(renamedid));
     }
 
 private:

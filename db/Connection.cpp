@@ -61,6 +61,10 @@ void Connection::connect() {
         throw Error(prefixed(databasename_, message), rc);
     }
     sqlite3_extended_result_codes(handle, 1);
+    if (!virtualtables_) {
+        const char* none[] = {nullptr};
+        sqlite3_drop_modules(handle, none);
+    }
     sqlite3_busy_timeout(handle, busytimeoutms);
     // The file may come from anywhere (it is only a path in a configuration file): its schema must not be
     // able to run functions with side effects or corrupt itself through writable schema tricks.

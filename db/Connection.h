@@ -39,6 +39,9 @@ public:
     // The database file, a full path in UTF-8. Takes effect at the next connect().
     void setdatabasename(const std::string& path) { databasename_ = path; }
     const std::string& databasename() const { return databasename_; }
+    // Off: the connections made from now on have none of SQLite's virtual-table modules (FTS5 among them),
+    // as with an SQLite built without them. For trying the program on such a build.
+    void setvirtualtables(bool on) { virtualtables_ = on; }
 
     bool connected() const { return handle_ != nullptr; }
     // Whether the open file is no longer the one the path names. False when not connected.
@@ -78,6 +81,7 @@ public:
 
 private:
     std::string databasename_;
+    bool virtualtables_ = true;
     sqlite3* handle_ = nullptr;
     std::vector<Attached*> attached_;
 };

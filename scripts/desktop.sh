@@ -89,6 +89,20 @@ pinlet_wm_start() {
     fi
 }
 
+# pinlet_test_desktop DIR: pinlet_desktop_start for a test script. Where no X server can be started it
+# ends the script as skipped (77); it fails when the desktop came up without a system tray.
+pinlet_test_desktop() {
+    pinlet_desktop_start "$1"
+    case $? in
+    0) return 0 ;;
+    1)
+        echo "SKIP: no X server can be started here, so the program cannot be driven on a desktop"
+        exit 77
+        ;;
+    *) return 2 ;;
+    esac
+}
+
 pinlet_desktop_stop() {
     local pid
     for pid in $PINLET_ICEWM_PID $PINLET_XVFB_PID; do
@@ -111,6 +125,36 @@ pinlet_private_user() {
     export QT_QPA_PLATFORM=xcb
     # Qt's and the X libraries' own allocations are no concern of these tests; the unit tests check leaks.
     export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+}
+
+# ---- a test script's run of the program
+
+# pinlet_test_run NAME: a fresh folder, WORK, that goes when the script ends, together with the desktop and
+# the program started by pinlet_start.
+pinlet_test_run() {
+    WORK=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
+    PINLET_PID=""
+    trap _pinlet_test_finish EXIT
+}
+
+_pinlet_test_finish() {
+    [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
+    pinlet_desktop_stop
+    rm -rf "$WORK"
+}
+
+# pinlet_start PROGRAM: starts it in the background, its output in WORK/pinlet.log, its pid in PINLET_PID.
+pinlet_start() {
+    "$1" >>"$WORK/pinlet.log" 2>&1 &
+    PINLET_PID=$!
+}
+
+# pinlet_fail MESSAGE: ends the script as failed, with the program's output.
+pinlet_fail() {
+    echo "FAIL: $*" >&2
+    echo "--- program output:" >&2
+    cat "$WORK/pinlet.log" >&2 2>/dev/null
+    exit 1
 }
 
 # ---- the program's windows on the desktop (xdotool, xwininfo, ImageMagick)

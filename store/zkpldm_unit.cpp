@@ -43,6 +43,7 @@ Tzkpldm::Tzkpldm(TStoreEnvironment environment)
     : jegyzetek(db, "jegyzetek"), sql(db), setup(db, "setup"), banners(bannerlines()),
       environment_(std::move(environment)) {
     loadbuiltintemplate(storage1);
+    db.setvirtualtables(environment_.fulltext);
 }
 
 Tzkpldm::~Tzkpldm() {
@@ -78,7 +79,62 @@ void Tzkpldm::preparedatabase() {
     db.setdatabasename(path);
     changed = 1;
     updatedb();
+    // Search is a help, not the notes: a failure here leaves it to the first search to try again.
+    try {
+        opendb();
+        prepareindex();
+        closedb();
+    } catch (const std::exception&) {
+        db.disconnect();
+    }
     seen_ = sqldb::filestamp(path);
+}
+
+void Tzkpldm::prepareindex() {
+    if (noteindex::prepare(db)) {
+        search_ = Search::ready;
+        return;
+    }
+    search_ = Search::unavailable;
+    searchunavailable_ = "A keresés nem érhető el: a program SQLite-jából hiányzik a teljes szöveges "
+                         "keresés (FTS5).";
+}
+
+std::vector<Tfoundnote> Tzkpldm::keresjegyzetek(const std::string& text, bool deleted) {
+    if (search_ == Search::unavailable)
+        throw sqldb::Error(searchunavailable_);
+    db.connect();
+    struct Disconnect {
+        sqldb::Connection& db;
+        ~Disconnect() { db.disconnect(); }
+    } disconnect{db};
+    if (search_ != Search::ready) {
+        prepareindex();
+        if (search_ != Search::ready)
+            throw sqldb::Error(searchunavailable_);
+    }
+    return noteindex::search(db, text, deleted);
+}
+
+void Tzkpldm::indexnote(std::int64_t id, const noteindex::Indexed* before) {
+    if (search_ != Search::ready)
+        return;
+    const noteindex::Indexed after{jegyzetek.astext("nev"), jegyzetek.astext("jegyzet")};
+    runconnected("SAVEPOINT indexnote");
+    try {
+        noteindex::replace(db, id, before, after);
+        runconnected("RELEASE indexnote");
+    } catch (const std::exception&) {
+        // The note matters more than its index. The change is counted but not indexed, so the index is
+        // rebuilt before the next search.
+        try {
+            if (db.intransaction()) {
+                runconnected("ROLLBACK TO indexnote");
+                runconnected("RELEASE indexnote");
+            }
+        } catch (const std::exception&) {
+        }
+    }
 }
 
 void Tzkpldm::writetemplate(const std::string& path) {
@@ -162,11 +218,16 @@ std::int32_t Tzkpldm::savejegyzet(std::int32_t id, Tjegyzet jegyzet) {
     jegyzetek.open();
     std::int32_t result = -1;
     if (jegyzetek.locate("id", static_cast<std::int64_t>(id))) {
-        jegyzetek.edit();
-        jegyzetek.settext("nev", jegyzet.nev);
-        jegyzetek.settext("jegyzet", jegyzet.jegyzet);
-        jegyzetek.setdatetime("modositva", environment_.clock());
-        jegyzetek.post();
+        const noteindex::Indexed before{jegyzetek.astext("nev"), jegyzetek.astext("jegyzet")};
+        // The row and its index entry change together: one transaction, one write to the disk.
+        insavepoint("savejegyzet", [&] {
+            jegyzetek.edit();
+            jegyzetek.settext("nev", jegyzet.nev);
+            jegyzetek.settext("jegyzet", jegyzet.jegyzet);
+            jegyzetek.setdatetime("modositva", environment_.clock());
+            jegyzetek.post();
+            indexnote(id, &before);
+        });
     } else {
         result = appendjegyzet(jegyzet);
     }
@@ -180,8 +241,8 @@ std::int32_t Tzkpldm::savejegyzet(std::int32_t id, Tjegyzet jegyzet) {
 std::int32_t Tzkpldm::appendjegyzet(const Tjegyzet& jegyzet) {
     // The engine picks the id only as the row goes in, so the row goes in inside a savepoint and is taken
     // back, with the engine's id counter, when the id is not a note id.
-    runconnected("SAVEPOINT appendjegyzet");
-    try {
+    std::int64_t id = 0;
+    insavepoint("appendjegyzet", [&] {
         jegyzetek.append();
         jegyzetek.settext("nev", jegyzet.nev);
         jegyzetek.settext("jegyzet", jegyzet.jegyzet);
@@ -189,21 +250,29 @@ std::int32_t Tzkpldm::appendjegyzet(const Tjegyzet& jegyzet) {
         jegyzetek.setdatetime("letrehozva", environment_.clock());
         jegyzetek.setdatetime("modositva", environment_.clock());
         jegyzetek.post();
-        const std::int64_t id = jegyzetek.aslargeint("id");
+        id = jegyzetek.aslargeint("id");
         if (!isnoteid(id))
             throw std::runtime_error("The note cannot be saved: its id would be " + std::to_string(id) +
                                      ", beyond the largest note id, " +
                                      std::to_string(std::numeric_limits<std::int32_t>::max()) + ".");
-        runconnected("RELEASE appendjegyzet");
-        return static_cast<std::int32_t>(id);
+        indexnote(id, nullptr);
+    });
+    return static_cast<std::int32_t>(id);
+}
+
+void Tzkpldm::insavepoint(const std::string& name, const std::function<void()>& work) {
+    runconnected("SAVEPOINT " + name);
+    try {
+        work();
+        runconnected("RELEASE " + name);
     } catch (...) {
         // Left open, the savepoint would hold every later write of this connection uncommitted. A full
         // disk or an I/O error may have ended it already.
         if (db.intransaction()) {
             jegyzetek.close();
             try {
-                runconnected("ROLLBACK TO appendjegyzet");
-                runconnected("RELEASE appendjegyzet");
+                runconnected("ROLLBACK TO " + name);
+                runconnected("RELEASE " + name);
             } catch (const std::exception&) {
                 db.disconnect(); // closing the file ends the transaction, and takes it back
             }
@@ -259,11 +328,13 @@ Tcheckedsave Tzkpldm::savejegyzetif(std::int32_t id, const Tnotestate& expected,
         jegyzetek.open();
         result.current = currentrow(id);
         if (result.current == expected && expected.exists) {
+            const noteindex::Indexed before{result.current.jegyzet.nev, result.current.jegyzet.jegyzet};
             jegyzetek.edit();
             jegyzetek.settext("nev", jegyzet.nev);
             jegyzetek.settext("jegyzet", jegyzet.jegyzet);
             jegyzetek.setdatetime("modositva", environment_.clock());
             jegyzetek.post();
+            indexnote(id, &before);
             // The column may cut the name: what the window holds from now on is what the row holds.
             result.current = currentrow(id);
             result.saved = true;
@@ -356,6 +427,14 @@ std::string Tzkpldm::getsetup(const std::string& key) {
 void Tzkpldm::compactdb() {
     opendb();
     sqldb::compact(db, "DELETE FROM jegyzetek WHERE torolve=1");
+    // The purge ran on a copy that does not keep the index; it was counted there, so the index follows
+    // now, or before the next search if this fails.
+    if (search_ == Search::ready) {
+        try {
+            noteindex::refresh(db);
+        } catch (const std::exception&) {
+        }
+    }
     closedb();
     changed = 1;
 }

@@ -13,6 +13,7 @@
 #include "db/Table.h"
 #include "store/EmbeddedStorage.h"
 #include "store/IniFile.h"
+#include "store/NoteIndex.h"
 
 #include <cstdint>
 #include <functional>
@@ -41,7 +42,7 @@ struct Tnotestate {
 
 // What a checked save found, and the note as it stands after it.
 struct Tcheckedsave {
-    bool saved = false;  // false: the note differed from what was expected, and nothing was written
+    bool saved = false; // false: the note differed from what was expected, and nothing was written
     Tnotestate current; // after a save: the saved note
 };
 
@@ -56,6 +57,7 @@ struct TStoreEnvironment {
     std::string exedir;                                       // the executable's folder, UTF-8
     std::function<std::string()> documentsfolder;             // the user's Documents folder, UTF-8
     std::function<sqldb::DateTime()> clock = sqldb::localnow; // local date and time for the notes' stamps
+    bool fulltext = true; // false: the store's SQLite acts as one built without full-text search (FTS5)
 };
 
 class Tzkpldm {
@@ -127,6 +129,15 @@ public:
     // How many notes are marked deleted: what compactdb() would remove. Leaves the connection closed.
     int deletedcount();
 
+    // The notes whose name or text holds, for every word of the text, a word starting with it (case and
+    // accents aside): the live ones, or those marked deleted; name matches first, then the best matches.
+    // Connects, reads and disconnects (a stale index is rebuilt first). Throws sqldb::Error when search
+    // is unavailable (see searchunavailable), or on the engine's failures.
+    std::vector<Tfoundnote> keresjegyzetek(const std::string& text, bool deleted);
+    // Why the notes cannot be searched (the SQLite in use has no FTS5), or empty when they can, or may
+    // once the index can be made.
+    const std::string& searchunavailable() const { return searchunavailable_; }
+
     // The members, in the order of the store's description. The windows use db and jegyzetek directly.
     sqldb::Connection db;
     sqldb::Table jegyzetek;
@@ -145,10 +156,17 @@ private:
     std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
     void markdeleted(std::int32_t id, int mark);
     void runconnected(const std::string& statement); // on the open connection, which stays open
-    Tnotestate currentrow(std::int32_t id);         // on the open connection and table
+    Tnotestate currentrow(std::int32_t id);          // on the open connection and table
+    // Runs the work as one change of the file: a failure takes back what it wrote, and goes on.
+    void insavepoint(const std::string& name, const std::function<void()>& work);
+    void prepareindex();                                               // on the open connection
+    void indexnote(std::int64_t id, const noteindex::Indexed* before); // the current row of jegyzetek
 
     TStoreEnvironment environment_;
     sqldb::FileStamp seen_; // the database file as pollchanges() last saw it
+    enum class Search { unknown, ready, unavailable };
+    Search search_ = Search::unknown;
+    std::string searchunavailable_;
 };
 
 // Whether a row id of jegyzetek can be a note's. The engine hands out 64-bit ids and the windows hold 32

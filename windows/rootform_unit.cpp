@@ -12,8 +12,9 @@
 #include "store/zkpldm_unit.h"
 #include "windows/ConflictCopyOffer.h"
 #include "windows/ExitSave.h"
-#include "windows/NoteBackups.h"
+#include "windows/ListRows.h"
 #include "windows/MenuNames.h"
+#include "windows/NoteBackups.h"
 #include "windows/ProgramActivation.h"
 #include "windows/TImage.h"
 #include "windows/WindowLook.h"
@@ -25,6 +26,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -44,6 +46,10 @@ constexpr int kBarHeight = 41;
 constexpr int kListBorder = 8;
 constexpr int kBannerHeight = 20;
 constexpr int kHandleWidth = 2;
+// The search field sits in the top bar between the waste bin and the cross.
+constexpr int kSearchLeft = 115;
+constexpr int kSearchTop = 9;
+constexpr int kSearchHeight = 23;
 
 const char kRemoveMode[] = "remove";
 const char kRestoreMode[] = "restore";
@@ -83,10 +89,6 @@ std::string unnamed(std::int32_t id) {
 }
 
 } // namespace
-
-std::string listrow(std::int32_t id, const std::string& name) {
-    return "<a href=\"" + std::to_string(id) + "\">" + ContainedNameMarkup(name, unnamed(id)) + "</a><br>";
-}
 
 QPoint listwindowposition(const QRect& workArea, const QSize& size) {
     return {workArea.x() + workArea.width() - size.width() - 4,
@@ -161,6 +163,22 @@ void TForm2::buildcomponents() {
     Image2->setGeometry(0, 6, 23, 28);
     Image2->OnClick = [this] { pinlet::runhandler([this] { Image2Click(); }); };
     Panel3->installEventFilter(this);
+
+    kereses = new QLineEdit(Panel3);
+    kereses->setObjectName(QStringLiteral("kereses"));
+    kereses->setFont(sansface(QStringLiteral("Arial"), 14));
+    kereses->setPlaceholderText(QStringLiteral("Keresés"));
+    kereses->setStyleSheet(
+        QStringLiteral("QLineEdit { background: #FFFF80; color: #3B3000; border: 1px solid "
+                       "#896C07; border-radius: 3px; padding: 0 4px; "
+                       "selection-background-color: #896C07; }"));
+    kereses->hide();
+    kereses->installEventFilter(this);
+    connect(kereses, &QLineEdit::textChanged, this, [this] {
+        highlighted_ = -1;
+        pinlet::runhandler([this] { showitems(); });
+    });
+    setFocusPolicy(Qt::StrongFocus);
 
     Panel2 = new QWidget(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -323,19 +341,165 @@ void TForm2::showitems() {
     zkpldm->changed = 0;
     const bool restoring = mode == kRestoreMode;
     std::string text;
-    if (mode == kRemoveMode)
+    int lines = 0;
+    if (mode == kRemoveMode) {
         text = kRemoveHeader.toStdString();
-    else if (restoring)
+    } else if (restoring) {
         text = kRestoreHeader.toStdString() + "<br>";
-    const std::vector<Tlistednote> notes = zkpldm->listjegyzetek(restoring);
-    for (const Tlistednote& note : notes) {
+        lines = 1;
+    }
+    std::vector<Tfoundnote> notes;
+    bool searched = false;
+    if (searching() && !kereses->text().trimmed().isEmpty() && zkpldm->searchunavailable().empty()) {
+        notes = zkpldm->keresjegyzetek(kereses->text().toStdString(), restoring);
+        searched = true;
+    } else {
+        for (Tlistednote& note : zkpldm->listjegyzetek(restoring))
+            notes.push_back({note.id, std::move(note.nev), {}});
+    }
+    shown_.clear();
+    shownline_.clear();
+    bool found = false;
+    for (const Tfoundnote& note : notes) {
+        found = found || note.id == highlighted_;
+        shown_.push_back(note.id);
+        shownline_.push_back(lines);
+        lines += note.snippet.empty() ? 1 : 2;
+    }
+    shownline_.push_back(lines);
+    // A rebuild keeps the highlight on its note while the note is listed.
+    if (!found)
+        highlighted_ = -1;
+    for (const Tfoundnote& note : notes) {
         if (!text.empty())
             text += "\r\n";
-        text += listrow(note.id, note.nev);
+        text += listrow(note.id, note.nev, note.id == highlighted_, note.snippet);
     }
-    if (restoring && notes.empty())
+    if (restoring && notes.empty() && !searched)
         text += "\r\n" + kNoDeleted.toStdString();
+    else if (searched && notes.empty())
+        text += (text.empty() ? "" : "\r\n") + kNothingFound.toStdString();
     MiniHtmlLabel1->setHTMLText(text);
+}
+
+bool TForm2::searching() const {
+    return !kereses->isHidden();
+}
+
+void TForm2::startsearch(const QString& typed) {
+    if (!zkpldm->searchunavailable().empty()) {
+        // Said once; the list still works from the keyboard without it.
+        if (!searchnoticed_) {
+            searchnoticed_ = true;
+            MiniHtmlPopup1_->setText(QString::fromStdString(zkpldm->searchunavailable()));
+            MiniHtmlPopup1_->RollUp();
+        }
+        return;
+    }
+    const bool opening = !searching();
+    kereses->show();
+    kereses->setFocus();
+    if (opening && !typed.isEmpty())
+        kereses->setText(typed);
+    else if (!typed.isEmpty())
+        kereses->insert(typed);
+    else
+        kereses->selectAll();
+}
+
+void TForm2::endsearch() {
+    const bool had = !kereses->text().isEmpty();
+    kereses->hide();
+    setFocus();
+    kereses->blockSignals(true);
+    kereses->clear();
+    kereses->blockSignals(false);
+    if (had)
+        showitems();
+}
+
+void TForm2::movehighlight(int step) {
+    if (shown_.empty())
+        return;
+    const auto at = std::find(shown_.begin(), shown_.end(), highlighted_);
+    std::ptrdiff_t position =
+        at == shown_.end() ? (step > 0 ? -1 : std::ptrdiff_t(shown_.size())) : at - shown_.begin();
+    position = std::clamp<std::ptrdiff_t>(position + step, 0, std::ptrdiff_t(shown_.size()) - 1);
+    highlighted_ = shown_[std::size_t(position)];
+    showitems();
+    scrolltohighlight();
+}
+
+// The label lays the rows out only as it paints; each row's share of the text's height places it.
+void TForm2::scrolltohighlight() {
+    const auto at = std::find(shown_.begin(), shown_.end(), highlighted_);
+    if (at == shown_.end() || !MiniHtmlLabel1->Scrolling())
+        return;
+    MiniHtmlLabel1->repaint();
+    const int lines = std::max(1, shownline_.back());
+    const int height = MiniHtmlLabel1->textHeight();
+    const std::size_t position = std::size_t(at - shown_.begin());
+    const int top = height * shownline_[position] / lines;
+    const int bottom = height * shownline_[position + 1] / lines;
+    const int offset = MiniHtmlLabel1->scrollOffset();
+    if (top < offset)
+        MiniHtmlLabel1->setScrollOffset(top);
+    else if (bottom > offset + MiniHtmlLabel1->height())
+        MiniHtmlLabel1->setScrollOffset(bottom - MiniHtmlLabel1->height());
+}
+
+void TForm2::openhighlighted() {
+    std::int64_t id = highlighted_;
+    if (std::find(shown_.begin(), shown_.end(), id) == shown_.end()) {
+        if (shown_.empty())
+            return;
+        id = shown_.front();
+    }
+    MiniHtmlLabel1AnchorClick(MiniHtmlLabel1, std::to_string(id));
+}
+
+bool TForm2::listkey(const QKeyEvent& key) {
+    const bool plain = (key.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == 0;
+    if (key.matches(QKeySequence::Find)) {
+        startsearch(QString());
+        return true;
+    }
+    if (!plain)
+        return false;
+    switch (key.key()) {
+    case Qt::Key_Up:
+        movehighlight(-1);
+        return true;
+    case Qt::Key_Down:
+        movehighlight(1);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        openhighlighted();
+        return true;
+    case Qt::Key_Escape:
+        if (searching())
+            endsearch();
+        else
+            Image2Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+    pinlet::runhandler([this, event] {
+        if (listkey(*event))
+            return;
+        const QString typed = event->text();
+        const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (!command && !typed.isEmpty() && typed.front().isPrint()) {
+            startsearch(typed);
+            return;
+        }
+        QWidget::keyPressEvent(event);
+    });
 }
 
 void TForm2::MiniHtmlLabel1AnchorClick(QObject*, const std::string& anchor) {
@@ -435,6 +599,8 @@ void TForm2::Image2Click() {
 void TForm2::Panel3Resize() {
     WndActImage1->setGeometry(Panel3->rect());
     Image2->move(WndActImage1->width() - 36, Image2->y());
+    kereses->setGeometry(kSearchLeft, kSearchTop, std::max(40, Image2->x() - 12 - kSearchLeft),
+                         kSearchHeight);
 }
 
 // The second press of a double-click on a name activates the list for a moment after the first press
@@ -655,7 +821,12 @@ void TForm2::resizeEvent(QResizeEvent* event) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Panel3 && event->type() == QEvent::Resize) {
+    if (watched == kereses && event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        pinlet::runhandler([this, event, &handled] { handled = listkey(*static_cast<QKeyEvent*>(event)); });
+        if (handled)
+            return true;
+    } else if (watched == Panel3 && event->type() == QEvent::Resize) {
         Panel3Resize();
     } else if (watched == WndActImage1 && event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);

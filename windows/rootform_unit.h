@@ -23,8 +23,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
+class QKeyEvent;
+class QLineEdit;
 class QMenu;
 class TForm1;
 class TNoteBackups;
@@ -45,7 +48,6 @@ QPoint listwindowposition(const QRect& workArea, const QSize& size);
 
 // One note's row of the list: a link to the note, its name kept to the row (ContainedNameMarkup), a
 // note whose name shows nothing listed by its id, and the line break that ends the row.
-std::string listrow(std::int32_t id, const std::string& name);
 
 class TForm2 : public QWidget {
     Q_OBJECT
@@ -68,6 +70,7 @@ public:
     static inline const QString kCompactNoBackup =
         QStringLiteral("A tömörítés elmaradt, mert az előtte készülő biztonsági mentés nem sikerült. ");
     static inline const QString kAutostartItem = QStringLiteral("Indítás bejelentkezéskor");
+    static inline const QString kNothingFound = QStringLiteral("Nincs találat.");
     // How often the window tries again to put its icon into a notification area that was not there.
     static constexpr int kTrayRetryMs = 2000;
 
@@ -116,6 +119,17 @@ public:
     // Whether the icon shows in a notification area; without one the window is reachable by itself.
     bool traymode() const { return traymode_; }
 
+    // Search as you type: a printable key or Ctrl+F opens the search field (objectName "kereses") in the
+    // top bar, and the list shows only the notes that match, best first. Up and Down move a highlight
+    // over the rows (with or without a search), Enter acts on the highlighted note (the first one when
+    // none is) as a press on its name does in the current mode, Esc ends the search and, with no search,
+    // hides the window.
+    void startsearch(const QString& typed);
+    void endsearch();
+    bool searching() const;
+    // The note the keyboard stands on, -1 for none.
+    std::int64_t highlighted() const { return highlighted_; }
+
     pinlet::TTrayIcon& trayicon() { return *trayicon_; }
     QMenu& PopupMenu1() { return *PopupMenu1_; }
     TMiniHtmlPopup& MiniHtmlPopup1() { return *MiniHtmlPopup1_; }
@@ -128,6 +142,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void marknotedeleted(std::int32_t id, bool deleted);
@@ -140,6 +155,10 @@ private:
     void placeinworkarea();
     // A notice of a note window; the one a double-click on the note's name brings about is dropped.
     void shownotice(const QPointer<TForm1>& window, const QString& text);
+    bool listkey(const QKeyEvent& key); // the keys the list and the search field share
+    void movehighlight(int step);
+    void openhighlighted();
+    void scrolltohighlight();
 
     QWidget* Panel3 = nullptr;
     pinlet::TWndActImage* WndActImage1 = nullptr;
@@ -158,6 +177,12 @@ private:
     QTimer* Timer2 = nullptr;
     TNoteBackups* backups_ = nullptr;
     TConflictCopyOffer* conflicts_ = nullptr;
+    QLineEdit* kereses = nullptr;
+
+    std::vector<std::int32_t> shown_; // the notes listed, in list order
+    std::vector<int> shownline_;      // the first line of each of their rows, and the lines in all last
+    std::int64_t highlighted_ = -1;
+    bool searchnoticed_ = false; // why search is unavailable was said once
 
     bool traymode_ = true;
     bool userplaced_ = false; // moved by its bar since it was shown: it no longer follows the work area

@@ -1,0 +1,93 @@
+#include "db/FullText.h"
+
+#include "db/Query.h"
+
+#include <sqlite3.h>
+
+namespace sqldb {
+
+namespace {
+
+fts5_api* fts5interface(Connection& connection) {
+    connection.requireconnected();
+    fts5_api* api = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(connection.handle(), "SELECT fts5(?1)", -1, &statement, nullptr) == SQLITE_OK) {
+        sqlite3_bind_pointer(statement, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
+        sqlite3_step(statement);
+    }
+    sqlite3_finalize(statement);
+    return api;
+}
+
+// Frees the tokenizer instance on every path.
+struct TokenizerInstance {
+    fts5_tokenizer methods{};
+    Fts5Tokenizer* instance = nullptr;
+    ~TokenizerInstance() {
+        if (instance)
+            methods.xDelete(instance);
+    }
+};
+
+int collect(void* context, int flags, const char* token, int bytes, int, int) {
+    // Synonyms at the same place are another spelling of the same word, not another word.
+    if ((flags & FTS5_TOKEN_COLOCATED) == 0)
+        static_cast<std::vector<std::string>*>(context)->emplace_back(token, static_cast<std::size_t>(bytes));
+    return SQLITE_OK;
+}
+
+} // namespace
+
+bool hasfts5(Connection& connection) {
+    connection.requireconnected();
+    // Only making a table shows that the module is there: the fts5() function outlives a missing module.
+    if (sqlite3_exec(connection.handle(), "CREATE VIRTUAL TABLE temp.pinlet_fts5_probe USING fts5(x)",
+                     nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    execute(connection, "DROP TABLE temp.pinlet_fts5_probe");
+    return fts5interface(connection) != nullptr;
+}
+
+std::vector<std::string> fts5tokens(Connection& connection, const std::vector<std::string>& tokenizer,
+                                    const std::string& text) {
+    fts5_api* api = fts5interface(connection);
+    if (!api || tokenizer.empty())
+        throw Error("The full-text search of SQLite (FTS5) is not available");
+    TokenizerInstance words;
+    void* userdata = nullptr;
+    if (api->xFindTokenizer(api, tokenizer.front().c_str(), &userdata, &words.methods) != SQLITE_OK)
+        throw Error("No full-text tokenizer " + tokenizer.front());
+    std::vector<const char*> arguments;
+    for (std::size_t i = 1; i < tokenizer.size(); ++i)
+        arguments.push_back(tokenizer[i].c_str());
+    if (words.methods.xCreate(userdata, arguments.data(), static_cast<int>(arguments.size()),
+                              &words.instance) != SQLITE_OK) {
+        words.instance = nullptr;
+        throw Error("The full-text tokenizer " + tokenizer.front() + " does not take these options");
+    }
+    std::vector<std::string> result;
+    const int rc = words.methods.xTokenize(words.instance, &result, FTS5_TOKENIZE_QUERY, text.data(),
+                                           static_cast<int>(text.size()), collect);
+    if (rc != SQLITE_OK)
+        throw Error(std::string("Full-text tokenizer: ") + sqlite3_errstr(rc), rc);
+    return result;
+}
+
+std::string fts5prefixquery(const std::vector<std::string>& words, bool any) {
+    std::string query;
+    for (const std::string& word : words) {
+        if (!query.empty())
+            query += any ? " OR " : " ";
+        query += '"';
+        for (const char c : word) {
+            query += c;
+            if (c == '"')
+                query += '"';
+        }
+        query += "\"*";
+    }
+    return query;
+}
+
+} // namespace sqldb

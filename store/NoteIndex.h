@@ -1,0 +1,64 @@
+#pragma once
+// The full-text index of the notes: every note's name and text, deleted notes too, in the FTS5 table
+// jegyzetek_kereses beside jegyzetek, words folded for case and accents.
+//
+// The index is kept by the store's own writes, in the same transaction as the row. Writers that do not
+// know it (an earlier Pinlet, another program, a compaction's copy) cannot leave it stale unnoticed:
+// triggers in the file count every change of a note's id, name or text in kereses_allapot.valtozas, and
+// the store counts the changes it indexed in kereses_allapot.indexelt. Where the two differ, the index is
+// rebuilt before it is used. The triggers write that plain table only, so every SQLite can write the
+// notes, with or without FTS5, and whatever it trusts in a file's schema.
+
+#include "db/Connection.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A note the search found; `snippet` is a piece of its text around the match, the matched words between
+// kMatchStart and kMatchEnd, or empty when the text holds no match (or the note was found too far down
+// the list to be worth one).
+struct Tfoundnote {
+    std::int32_t id;
+    std::string nev;
+    std::string snippet;
+};
+
+namespace noteindex {
+
+inline constexpr char kMatchStart = '\x01';
+inline constexpr char kMatchEnd = '\x02';
+// Only the first notes found get a snippet: a short query can find every note, and cutting pieces out of
+// thousands of texts would cost more than the search itself.
+inline constexpr int kSnippetNotes = 40;
+// Up to this many notes found are put in order of how well they match; more, newest first.
+inline constexpr int kRankedMatches = 1000;
+
+// Readies the index on the connected connection: makes it when the file lacks it, and rebuilds it when it
+// is stale. Returns false, writing nothing, when the connection's SQLite has no FTS5. Another process
+// doing the same at the same time waits for the first one's transaction and then finds the work done.
+bool prepare(sqldb::Connection& connection);
+
+// Rebuilds the index if a writer that does not keep it changed the notes since it was last exact.
+void refresh(sqldb::Connection& connection);
+
+// Takes a note's name and text into the index in the caller's transaction, right after its row was
+// inserted (`before` null) or updated with a new name and text (`before` the row's name and text until
+// then, as stored).
+struct Indexed {
+    std::string nev;
+    std::string jegyzet;
+};
+void replace(sqldb::Connection& connection, std::int64_t id, const Indexed* before, const Indexed& after);
+
+// The words of a search text, folded as the index folds them; characters that are no part of a word
+// (quotes, "*", "-", ":", parentheses ...) only separate words.
+std::vector<std::string> words(sqldb::Connection& connection, const std::string& text);
+
+// The notes that hold, for every word of the text, a word starting with it in the name or the text: the
+// live notes, or those marked deleted. Notes holding every word in the name come first, then the best
+// matches (beyond kRankedMatches notes found: the newest). A text without words finds every such note, in
+// id order. Refreshes a stale index first.
+std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted);
+
+} // namespace noteindex

@@ -1,0 +1,251 @@
+// Searching the notes: the matching rules, the index kept exact by every way a note changes, and user
+// input that never reaches the index as query syntax.
+
+#include "searchreference.h"
+#include "storefixture.h"
+
+#include "db/DbError.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <thread>
+
+namespace {
+
+std::vector<std::int32_t> ids(const std::vector<Tfoundnote>& notes) {
+    std::vector<std::int32_t> result;
+    for (const Tfoundnote& note : notes)
+        result.push_back(note.id);
+    return result;
+}
+
+void exec(const std::string& path, const std::string& statement) {
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &handle), SQLITE_OK);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(handle, statement.c_str(), nullptr, nullptr, &message);
+    EXPECT_EQ(rc, SQLITE_OK) << statement << ": " << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(handle);
+}
+
+} // namespace
+
+class SearchTest : public StoreTest {
+protected:
+    // The index checked against its content table, and every query against a scan of every note.
+    void expectexact(const std::vector<std::string>& queries) {
+        struct Row {
+            std::int32_t id;
+            bool deleted;
+            std::string nev, jegyzet;
+        };
+        std::vector<Row> rows;
+        sqlite3* handle = nullptr;
+        ASSERT_EQ(sqlite3_open(dbpath.c_str(), &handle), SQLITE_OK);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(handle,
+                           "SELECT id, torolve = 1, ifnull(nev, ''), ifnull(jegyzet, '') FROM jegyzetek", -1,
+                           &statement, nullptr);
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            rows.push_back({sqlite3_column_int(statement, 0), sqlite3_column_int(statement, 1) == 1,
+                            reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
+                            reinterpret_cast<const char*>(sqlite3_column_text(statement, 3))});
+        sqlite3_finalize(statement);
+        sqlite3_close(handle);
+        for (const bool deleted : {false, true}) {
+            for (const std::string& text : queries) {
+                std::vector<std::int32_t> expected;
+                for (const Row& row : rows)
+                    if (row.deleted == deleted && searchreference::matches(text, row.nev, row.jegyzet))
+                        expected.push_back(row.id);
+                std::vector<std::int32_t> found = ids(store->keresjegyzetek(text, deleted));
+                std::sort(found.begin(), found.end());
+                EXPECT_EQ(found, expected) << "query \"" << text << "\", deleted " << deleted;
+            }
+        }
+        EXPECT_FALSE(store->db.connected());
+        // Searching refreshed whatever a writer that does not keep the index left behind.
+        EXPECT_EQ(query("SELECT valtozas = indexelt FROM kereses_allapot"), "1");
+        exec(dbpath, "INSERT INTO jegyzetek_kereses (jegyzetek_kereses, rank) VALUES ('integrity-check', 1)");
+    }
+};
+
+TEST_F(SearchTest, MatchingRules) {
+    const std::vector<Tjegyzet> notes = {
+        {"Körtefa", "metszeni tavasszal"},                       // 1
+        {"Bevásárlás", "tej, kenyér, őszibarack"},               // 2
+        {"Új jegyzet", "a körtefa alatt: TEJ és kenyér"},        // 3
+        {"Őszi teendők", "kertészkedés"},                        // 4
+        {"tej kenyér", "név és szöveg is"},                      // 5
+        {"Új jegyzet", "x-y (zárójel) \"idézet\" NEAR a:b * -"}, // 6
+        {"", "név nélküli jegyzet"},                             // 7
+    };
+    for (const Tjegyzet& note : notes)
+        store->savejegyzet(-1, note);
+    const struct {
+        std::string query;
+        std::vector<std::int32_t> expected;
+        const char* why;
+    } cases[] = {
+        {"kort", {1, 3}, "a word's start, without accents; the name match first"},
+        {"KÖRTEFA", {1, 3}, "case and accents both ignored, the whole word"},
+        {"OSZI", {4, 2}, "ő folds to o; the name match above the text match"},
+        {"tej kenyer", {5, 2, 3}, "every word must be there; both in the name ranks first"},
+        {"kenyer tej", {5, 2, 3}, "the order of the words does not matter"},
+        {"ortefa", {}, "the inside of a word is no match"},
+        {"tejföl", {}, "a longer word than the note's is no match"},
+        {"körtefa tej", {3}, "the words may be in the name and the text together"},
+        {"jegyzet", {3, 6, 7}, "in the name of two, the text of one: the names first"},
+        {"  szöveg  ", {5}, "spaces around are no words"},
+        {"", {1, 2, 3, 4, 5, 6, 7}, "no word: every note, in id order"},
+        {"x-y", {6}, "a dash separates words; it excludes nothing"},
+        {"\"idézet\"", {6}, "quotes are searched as text, not a phrase"},
+        {"(zárójel)", {6}, "parentheses group nothing"},
+        {"NEAR", {6}, "NEAR is a word like any other"},
+        {"a:b", {6}, "a colon names no column"},
+        {"nev : kort", {}, "no column filter either: \"nev\" is only a word that no note holds"},
+        {"*", {1, 2, 3, 4, 5, 6, 7}, "a star alone is no word"},
+        {"\"", {1, 2, 3, 4, 5, 6, 7}, "an unclosed quote fails nothing"},
+        {"^tej", {5, 2, 3}, "a caret anchors nothing"},
+        {"tej*", {5, 2, 3}, "a star is no wildcard of the user's"},
+        {"{zárójel}", {6}, "braces name no columns"},
+        {"tej OR alma", {}, "OR is a word, not an operator"},
+        {"tej NOT kenyer", {}, "NOT is a word, not an operator"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ids(store->keresjegyzetek(c.query, false)), c.expected) << c.query << ": " << c.why;
+
+    store->deletejegyzet(1);
+    EXPECT_EQ(ids(store->keresjegyzetek("kort", false)), std::vector<std::int32_t>{3});
+    EXPECT_EQ(ids(store->keresjegyzetek("kort", true)), std::vector<std::int32_t>{1});
+
+    // The piece of text around the match, the match marked.
+    const std::vector<Tfoundnote> found = store->keresjegyzetek("kenyer", false);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].snippet, ""); // no match in the text of "tej kenyér" ("név és szöveg is")
+    EXPECT_EQ(found[1].snippet, "tej, \x01kenyér\x02, őszibarack");
+    // A word in the name and one in the text: the piece shows the one in the text.
+    EXPECT_EQ(store->keresjegyzetek("uj alatt", false).at(0).snippet, "a körtefa \x01"
+                                                                      "alatt\x02: TEJ és kenyér");
+}
+
+TEST_F(SearchTest, EveryWritePathKeepsTheIndexExact) {
+    const std::vector<std::string> vocabulary = {"alma",         "körte",      "őszibarack", "tej",
+                                                 "kenyér",       "Új",         "jegyzet",    "ÁRVÍZTŰRŐ",
+                                                 "tükörfúrógép", "bevásárlás", "x-y"};
+    const std::vector<std::string> queries = {"a",   "kör",     "OSZ", "tej ken", "arvizturo tuk",
+                                              "x y", "jegyzet", "zz"};
+    std::mt19937 random(22);
+    const auto text = [&](int words) {
+        std::string result;
+        for (int i = 0; i < words; ++i)
+            result += vocabulary[random() % vocabulary.size()] + (random() % 5 ? " " : "\r\n");
+        return result;
+    };
+    std::vector<std::int32_t> made;
+    for (int round = 0; round < 40; ++round) {
+        switch (random() % 7) {
+        case 0:
+        case 1:
+            made.push_back(store->savejegyzet(-1, {text(2), text(12)}));
+            break;
+        case 2: // rename or edit; an id no note has makes a new note
+            store->savejegyzet(made.empty() ? 99 : made[random() % made.size()], {text(1), text(20)});
+            break;
+        case 3:
+            if (!made.empty())
+                store->deletejegyzet(made[random() % made.size()]);
+            break;
+        case 4:
+            if (!made.empty())
+                store->restorejegyzet(made[random() % made.size()]);
+            break;
+        case 5: // another program, or an earlier Pinlet, that does not keep the index
+            exec(dbpath, "UPDATE jegyzetek SET jegyzet = jegyzet || ' kívülről' WHERE id % 3 = 0");
+            exec(dbpath, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('kívül', 'írta más')");
+            break;
+        case 6:
+            store->compactdb();
+            break;
+        }
+        if (round % 4 == 3)
+            expectexact(queries);
+    }
+    expectexact(queries);
+    store.reset(); // the next start finds it exact and writes nothing
+    const std::string schema = query("SELECT group_concat(sql, ';') FROM sqlite_master");
+    exec(dbpath, "DELETE FROM jegyzetek WHERE id = (SELECT max(id) FROM jegyzetek)");
+    store = std::make_unique<Tzkpldm>(testenvironment(folder, clock));
+    store->DataModuleCreate();
+    EXPECT_EQ(query("SELECT group_concat(sql, ';') FROM sqlite_master"), schema);
+    expectexact(queries);
+}
+
+TEST_F(SearchTest, AnExistingFileGainsTheIndexAndAnSqliteWithoutFts5StillWorks) {
+    store.reset();
+    exec(dbpath,
+         "DROP TABLE jegyzetek_kereses; DROP TABLE kereses_allapot; DROP TRIGGER kereses_allapot_beszuras;"
+         "DROP TRIGGER kereses_allapot_modositas; DROP TRIGGER kereses_allapot_torles;"
+         "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('régi', 'még a keresés előtt')");
+
+    // Without FTS5: the notes open and save; search says why it cannot, and writes no part of the index.
+    TStoreEnvironment without = testenvironment(folder, clock);
+    without.fulltext = false;
+    store = std::make_unique<Tzkpldm>(without);
+    store->DataModuleCreate();
+    EXPECT_NE(store->searchunavailable().find("FTS5"), std::string::npos);
+    try {
+        store->keresjegyzetek("régi", false);
+        ADD_FAILURE() << "searched without FTS5";
+    } catch (const sqldb::Error& error) {
+        EXPECT_EQ(error.what(), store->searchunavailable());
+    }
+    const std::int32_t id = store->savejegyzet(-1, {"új", "FTS5 nélkül írva"});
+    store->savejegyzet(1, {"régi név", "átírva"});
+    EXPECT_EQ(store->getjegyzet(id).jegyzet, "FTS5 nélkül írva");
+    EXPECT_EQ(query("SELECT count(*) FROM sqlite_master WHERE name LIKE '%kereses%'"), "0");
+
+    // The next start with FTS5 builds the index from every row; a file with the index, opened again
+    // without FTS5, is written through the counting triggers and rebuilt once FTS5 is back.
+    store = std::make_unique<Tzkpldm>(testenvironment(folder, clock));
+    store->DataModuleCreate();
+    EXPECT_EQ(store->searchunavailable(), "");
+    expectexact({"regi", "atirva", "fts5", "nelkul"});
+    store = std::make_unique<Tzkpldm>(without);
+    store->DataModuleCreate();
+    store->savejegyzet(id, {"új", "megint FTS5 nélkül"});
+    store->savejegyzet(-1, {"harmadik", "szintén"});
+    store->compactdb();
+    EXPECT_EQ(query("SELECT valtozas > indexelt FROM kereses_allapot"), "1");
+    store = std::make_unique<Tzkpldm>(testenvironment(folder, clock));
+    store->DataModuleCreate();
+    expectexact({"megint", "szinten", "harmadik", "nelkul"});
+}
+
+TEST_F(SearchTest, TwoStartsUpgradingTheSameFileAtOnceBothFindItExact) {
+    exec(dbpath,
+         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+         "INSERT INTO jegyzetek (nev, jegyzet) SELECT 'jegyzet ' || i, 'körte alma szilva ' || i FROM n");
+    store.reset();
+    exec(dbpath, "DROP TABLE jegyzetek_kereses");
+    std::vector<std::unique_ptr<Tzkpldm>> stores;
+    for (int i = 0; i < 3; ++i)
+        stores.push_back(std::make_unique<Tzkpldm>(testenvironment(folder, clock)));
+    std::vector<std::thread> starts;
+    for (auto& each : stores)
+        starts.emplace_back([&each] { each->DataModuleCreate(); });
+    for (std::thread& start : starts)
+        start.join();
+    for (auto& each : stores) {
+        EXPECT_EQ(each->searchunavailable(), "");
+        EXPECT_EQ(ids(each->keresjegyzetek("korte 2999", false)), std::vector<std::int32_t>{3000});
+    }
+    store = std::move(stores.front());
+    // Thousands found are not weighed one by one: the newest come first, the name matches still before.
+    EXPECT_EQ(ids(store->keresjegyzetek("alma", false)).front(), 3000);
+    EXPECT_EQ(ids(store->keresjegyzetek("alma 2999", false)).front(), 3000);
+    expectexact({"korte", "299", "jegyzet 1"});
+}

@@ -1,0 +1,64 @@
+#include "windows/ListRows.h"
+
+#include "minihtml/ContainedName.h"
+#include "store/NoteIndex.h"
+
+namespace {
+
+const char kHighlight[] = "#F2CF57";
+const char kSnippetColour[] = "#6E5B1E";
+
+} // namespace
+
+std::string escapedmarkup(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            result += "&amp;";
+            break;
+        case '<':
+            result += "&lt;";
+            break;
+        case '>':
+            result += "&gt;";
+            break;
+        case '\r':
+        case '\n':
+        case '\t':
+            result += ' ';
+            break;
+        case noteindex::kMatchStart:
+        case noteindex::kMatchEnd:
+            break;
+        default:
+            result += c;
+        }
+    }
+    return result;
+}
+
+std::string listrow(std::int32_t id, const std::string& name, bool highlighted, const std::string& snippet) {
+    // The name keeps its formatting within its own row; one that draws nothing shows its id instead.
+    const std::string link = "<a href=\"" + std::to_string(id) + "\">" +
+                             ContainedNameMarkup(name, std::to_string(id) + ". jegyzet") + "</a>";
+    std::string row = highlighted
+                          ? "<font bgcolor=\"" + std::string(kHighlight) + "\">" + link + "</font><br>"
+                          : link + "<br>";
+    if (snippet.empty())
+        return row;
+    row += "<font color=\"" + std::string(kSnippetColour) + "\" size=\"-1\">&nbsp;&nbsp;&nbsp;";
+    std::size_t at = 0;
+    while (at < snippet.size()) {
+        const std::size_t start = snippet.find(noteindex::kMatchStart, at);
+        row += escapedmarkup(snippet.substr(at, start == std::string::npos ? std::string::npos : start - at));
+        if (start == std::string::npos)
+            break;
+        const std::size_t end = snippet.find(noteindex::kMatchEnd, start + 1);
+        const std::size_t stop = end == std::string::npos ? snippet.size() : end;
+        row += "<b>" + escapedmarkup(snippet.substr(start + 1, stop - start - 1)) + "</b>";
+        at = stop + 1;
+    }
+    return row + "</font><br>";
+}
