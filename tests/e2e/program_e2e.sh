@@ -42,8 +42,10 @@ esac
 pinlet_private_user "$WORK"
 DB="$HOME/Documents/pinlet.db"
 
+# A write of the program holds the file for a moment (longer on a busy machine): the reader waits for it
+# instead of failing the check it serves.
 sql() {
-    sqlite3 -batch -noheader "file:$DB?mode=ro" "$1"
+    sqlite3 -batch -noheader -cmd ".timeout 5000" "file:$DB?mode=ro" "$1"
 }
 
 start_pinlet() {

@@ -34,13 +34,25 @@ struct Drawn {
     CanvasCall last;
 };
 
-Drawn draw(const std::string& list) {
-    RecordingCanvas canvas;
+// Draws the list, or with a point hit-tests it (the point's link, or "(none)").
+MiniHtmlRenderOutput render(const std::string& list, RecordingCanvas& canvas,
+                            const MiniHtmlRect* at = nullptr) {
     MiniHtmlRenderInput in;
     in.Canvas = &canvas;
     in.Rect = {0, 0, 4000, 2000};
     in.Text = list;
-    MiniHtmlRender(in);
+    if (at) {
+        // A run's box goes on to the right edge and a superscript stands raised in it.
+        in.CheckOnly = true;
+        in.X = at->Left + 2;
+        in.Y = at->Bottom - 3;
+    }
+    return MiniHtmlRender(in);
+}
+
+Drawn draw(const std::string& list) {
+    RecordingCanvas canvas;
+    render(list, canvas);
     Drawn drawn;
     drawn.calls = canvas.drawn();
     for (const CanvasCall& call : drawn.calls) {
@@ -54,14 +66,7 @@ Drawn draw(const std::string& list) {
 
 std::string hit(const std::string& list, const MiniHtmlRect& at) {
     RecordingCanvas canvas;
-    MiniHtmlRenderInput in;
-    in.Canvas = &canvas;
-    in.Rect = {0, 0, 4000, 2000};
-    in.Text = list;
-    in.CheckOnly = true;
-    in.X = at.Left + 2; // the box runs on to the right edge; its text starts at its left
-    in.Y = at.Bottom - 3; // a superscript stands raised in its line
-    const MiniHtmlRenderOutput out = MiniHtmlRender(in);
+    const MiniHtmlRenderOutput out = render(list, canvas, &at);
     return out.Result ? out.AnchorHref : "(none)";
 }
 
@@ -81,43 +86,31 @@ TEST(ContainedName, EveryNameStaysInItsRowAndEveryRowStaysClickable) {
         {"<shad>árnyék", "árnyékárnyék"}, // the shadow, then the text
         {"x<sub>2</sub> y<sup>3", "x2 y3"},
         {"<font size=\"5\" color=\"#ff0000\" face=\"Courier\">nagy", "nagy"},
-        {"<FONT COLOR=\"clRed\">piros</FONT> nem", "piros nem"},
         // backgrounds: none may leak its colour to the next rows, however they are stacked
         {"<font bgcolor=\"#ff0000\">a<font bgcolor=\"#00ff00\">b</font>c", "abc"},
         {"<hi><hi>x</hi>y", "xy"},
         {"<font bgcolor=\"#ff0000\"><hi>x</font>y", "xy"},
-        {"<hi>x<font bgcolor=\"#ff0000\">y", "xy"},
         // closing what the row did not open
         {"</font></hi></b>z", "z"},
         // tags that reach other rows, hide text or take the click show as written
         {"</a>után", "</a>után"},
         {"<a href=\"http://x\">hely</a>", "<a href=\"http://x\">hely</a>"},
         {"x<br>y", "x<br>y"},
-        {"<hr>", "<hr>"},
         {"<p align=\"center\">közép", "<p align=\"center\">közép"},
-        {"<p bgcolor=\"#ff0000\">sáv", "<p bgcolor=\"#ff0000\">sáv"},
         {"<ul><li>pont", "<ul><li>pont"},
         {"<R a=\"90\">forgat", "<R a=\"90\">forgat"},
         {"<blink>villog", "<blink>villog"},
-        {"<body bgcolor=\"#ff0000\">", "<body bgcolor=\"#ff0000\">"},
         {"<img src=\"x.png\">", "<img src=\"x.png\">"},
         {"<z>rejtett</z>", "<z>rejtett</z>"},
         {"<b class=\"x\">nem tag", "<b class=\"x\">nem tag"},
-        {"<em>hangsúly", "<em>hangsúly"},
         {"<#x>", "<#x>"},
-        {"<>", "<>"},
         {"a<", "a<"},
-        {"<", "<"},
-        {"x>y", "x>y"},
         {"sor\r\ntörés", "sor  törés"},
         // entities: the markup's own show their character, anything else shows as written
         {"&amp;", "&"},
-        {"&AMP;", "&"},
         {"&quot;idézet&quot;", "\"idézet\""},
         {"&lt;b&gt;", "<b>"},
         {"&amp;lt; és &amp;amp;", "&lt; és &amp;"},
-        {"&&", "&&"},
-        {"& ", "& "},
         {"a&", "a&"},
         {"&NBSP;x", "&NBSP;x"},
         {"&euro;5", "\xE2\x82\xAC"
@@ -125,7 +118,6 @@ TEST(ContainedName, EveryNameStaysInItsRowAndEveryRowStaysClickable) {
         {"a&nbsp;b", "a b"},
         // a row that draws nothing shows its fallback
         {"", "2. jegyzet"},
-        {"   ", "2. jegyzet"},
         {"<b></b>", "2. jegyzet"},
         {"&nbsp;\t", "2. jegyzet"},
         {"\xC2\xA0\xE2\x80\x8B\xEF\xBB\xBF", "2. jegyzet"},
@@ -158,26 +150,12 @@ TEST(ContainedName, EveryNameStaysInItsRowAndEveryRowStaysClickable) {
     }
 }
 
-TEST(ContainedName, PlainTextForMenusAndEscaping) {
-    struct Case {
-        const char* name;
-        const char* text;
-    };
-    const std::vector<Case> cases = {
-        {"<b>Fontos</b> &amp; sürgős", "Fontos & sürgős"},
-        {"<zene> a < b & c", "<zene> a < b & c"},
-        {"sor\r\ntörés", "sor  törés"},
-        {"<b> </b>", "7. jegyzet"},
-        {"", "7. jegyzet"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ContainedNameText(c.name, "7. jegyzet"), c.text) << c.name;
-
+TEST(ContainedName, PlainTextForMenusAndEscapedText) {
+    EXPECT_EQ(ContainedNameText("<b>Fontos</b> &amp; <zene> a < b & c", "7"), "Fontos & <zene> a < b & c");
+    EXPECT_EQ(ContainedNameText("<b> </b>", "7. jegyzet"), "7. jegyzet");
     // Escaped text shows exactly as written, whatever entity-like text follows an "&".
-    for (const char* text : {"a<b", "&lt;", "&amp;lt;", "&&nbsp;", "x & y", "<#>", "&"}) {
-        const Drawn drawn = draw("<a href=\"1\">ELSO</a><br>" + EscapeMiniHtmlText(text));
-        EXPECT_EQ(drawn.middle, text);
-    }
+    for (const char* text : {"a<b", "&lt;", "&amp;lt;", "&&nbsp;", "x & y", "<#>"})
+        EXPECT_EQ(draw("<a href=\"1\">ELSO</a><br>" + EscapeMiniHtmlText(text)).middle, text);
 }
 
 } // namespace
