@@ -72,7 +72,10 @@ PEER_TEMPLATE="$WORK/peer-template"
 if [ -n "$PEER" ]; then
     mkdir -p "$PEER_TEMPLATE"
     HOME="$PEER_TEMPLATE" peer_wait --rest 1500 --timeout 20000 -- "$PEER" >/dev/null 2>&1
-    [ -n "$(ls "$PEER_TEMPLATE/.config/xpad" 2>/dev/null)" ] || PEER=""
+    # Its pad, shown and holding a line of text; its running instance's socket is not carried over.
+    rm -f "$PEER_TEMPLATE/.config/xpad/server"
+    sed -i 's/^hidden 1$/hidden 0/' "$PEER_TEMPLATE"/.config/xpad/info-* 2>/dev/null || PEER=""
+    for content in "$PEER_TEMPLATE"/.config/xpad/content-*; do echo "Jegyzet 1" >"$content"; done
 fi
 peer_home() {
     local home="$WORK/peer-$1"

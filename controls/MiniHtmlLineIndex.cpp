@@ -29,14 +29,39 @@ MiniHtmlRenderInput measuring(const MiniHtmlRenderInput& base, std::string_view 
     return m;
 }
 
+// The style bit that "<B>", "<I>", "<U>" or "<S>" (or its closing tag) sets or clears; 0 for any other tag.
+unsigned styleBit(std::string_view tag) {
+    const bool closing = tag.size() == 4 && tag[1] == '/';
+    if (tag.size() != 3 && !closing) {
+        return 0;
+    }
+    switch (tag[closing ? 2 : 1]) {
+    case 'b':
+    case 'B':
+        return fsBold;
+    case 'i':
+    case 'I':
+        return fsItalic;
+    case 'u':
+    case 'U':
+        return fsUnderline;
+    case 's':
+    case 'S':
+        return fsStrikeOut;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
-std::vector<std::size_t> SplitIndependentLines(std::string_view text) {
+std::vector<std::size_t> SplitIndependentLines(std::string_view text, unsigned baseStyle) {
     if (text.empty()) {
         return {};
     }
     std::vector<std::size_t> starts{0};
     bool inAnchor = false;
+    unsigned styles = 0; // bold, italic, underline, strike-out set by the text: each tag sets or clears one
     std::size_t pos = 0;
     while ((pos = text.find('<', pos)) != std::string::npos) {
         const std::size_t close = text.find('>', pos);
@@ -50,9 +75,12 @@ std::vector<std::size_t> SplitIndependentLines(std::string_view text) {
         } else if (inAnchor && tag.size() == 4 && tag[1] == '/' && isLetter(tag[2], 'A')) {
             inAnchor = false;
         } else if (!inAnchor && tag.size() == 4 && isLetter(tag[1], 'B') && isLetter(tag[2], 'R')) {
-            if (pos < text.size()) {
+            // A line break after which every style is off again starts a piece that lays out alone.
+            if (styles == 0 && pos < text.size()) {
                 starts.push_back(pos);
             }
+        } else if (const unsigned bit = styleBit(tag); bit != 0 && (baseStyle & bit) == 0) {
+            styles = tag[1] == '/' ? styles & ~bit : styles | bit;
         } else {
             return {};
         }
@@ -91,7 +119,7 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input) {
         // Without wrapping, a line too long for the width drops the rest of the whole text: nothing there is
         // independent of what comes before.
         std::vector<std::size_t> starts =
-            input.WordWrap ? SplitIndependentLines(input.Text) : std::vector<std::size_t>{};
+            input.WordWrap ? SplitIndependentLines(input.Text, font.Style) : std::vector<std::size_t>{};
         if (starts.size() < 2) {
             starts.clear();
         }

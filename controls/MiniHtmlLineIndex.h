@@ -84,8 +84,10 @@ private:
     int widest_ = 0;     // the widest measured piece
 };
 
-// Splits text after every "<BR>" when no other tag than <A ...>, </A> and <BR> occurs in it and every <A>
-// is closed before the next "<BR>"; returns where each piece starts. Empty when the text does not split.
-std::vector<std::size_t> SplitIndependentLines(std::string_view text);
+// Splits text after every "<BR>" when no other tag than <A ...>, </A>, <BR> and the plain style tags <B>,
+// <I>, <U>, <S> with their closing tags occurs in it, and every <A> is closed before the next "<BR>"; a
+// "<BR>" where a style is still on ends no piece. A style the base font (baseStyle, CanvasFontStyle bits)
+// has already does not split. Returns where each piece starts; empty when the text does not split.
+std::vector<std::size_t> SplitIndependentLines(std::string_view text, unsigned baseStyle = 0);
 
 } // namespace pinlet

@@ -206,6 +206,8 @@ int main(int argc, char** argv) {
     const double started = now_ms();
     const pid_t child = fork();
     if (child == 0) {
+        /* A group of its own, so that whatever it forks ends with it. */
+        setpgid(0, 0);
         execvp(argv[i], argv + i);
         _exit(127);
     }
@@ -300,7 +302,7 @@ int main(int argc, char** argv) {
                 o.timeout_ms);
     }
     fflush(stdout);
-    kill(child, SIGTERM);
+    kill(-child, SIGTERM);
     for (int waited = 0; waited < 200; ++waited) {
         if (waitpid(child, NULL, WNOHANG) == child) {
             xcb_disconnect(c);
@@ -308,7 +310,7 @@ int main(int argc, char** argv) {
         }
         usleep(10000);
     }
-    kill(child, SIGKILL);
+    kill(-child, SIGKILL);
     waitpid(child, NULL, 0);
     xcb_disconnect(c);
     return ok ? 0 : 1;

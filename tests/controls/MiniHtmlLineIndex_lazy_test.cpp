@@ -52,7 +52,12 @@ std::vector<Shape> shapes() {
         {"empty lines and plain text", "<br><br>plain words in between<br>" + list(20, someWrap) + "<br>"},
         {"no break after the last name", list(20, shortName) + "<a href=\"x\">last</a>"},
         {"shorter than the view", list(3, someWrap)},
-        {"not split: a font change", "<b>bold</b><br>" + list(20, someWrap)},
+        {"not split: a font change", "<font color=\"red\">red</font><br>" + list(20, someWrap)},
+        {"styled names",
+         list(20,
+              [](int i) { return i % 3 == 0 ? "<b>bold</b> <I>" + someWrap(i) + "</i>" : shortName(i); })},
+        {"a style across lines, one closed unopened",
+         list(6, shortName) + "<u>under<br>" + list(6, someWrap) + "</U><br></b>" + list(6, shortName)},
     };
 }
 
@@ -116,6 +121,16 @@ std::vector<int> offsets(int height) {
     }
     result.push_back(std::max(0, height - kView));
     return result;
+}
+
+TEST(MiniHtmlLineIndexLazy, StyleTagsSplitOnlyWhereEveryStyleIsOffAgain) {
+    using pinlet::SplitIndependentLines;
+    using Starts = std::vector<std::size_t>;
+    EXPECT_EQ(SplitIndependentLines("<b>a</b><br>b"), (Starts{0, 12, 13}));
+    EXPECT_EQ(SplitIndependentLines("<i>a<br>b</I><br>c"), (Starts{0, 17, 18})); // italic across a break
+    EXPECT_EQ(SplitIndependentLines("</s>a<br>b"), (Starts{0, 9, 10}));          // a close without an open
+    EXPECT_TRUE(SplitIndependentLines("<b>a</b><br>b", fsBold).empty());         // the base font is bold
+    EXPECT_TRUE(SplitIndependentLines("<sub>a</sub><br>b").empty());
 }
 
 TEST(MiniHtmlLineIndexLazy, FirstShownAnywhereItIsTheWholeLayout) {
