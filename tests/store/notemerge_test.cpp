@@ -95,23 +95,14 @@ TEST_F(NoteMergeTest, AFileThatCannotBeTrustedBringsNothing) {
     store->savejegyzet(-1, {"a", "1"});
     const std::string copy = takebackup(*store, {2026, 12, 9});
     const std::string before = notes(dbpath);
-    std::string bytes;
-    {
-        std::ifstream file(copy, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(file), {});
-    }
-    struct Case {
-        const char* what;
-        std::string content;
-    } cases[] = {
-        {"a damaged page", bytes.substr(0, 4096) + std::string(4096, '\x33') + bytes.substr(8192)},
-        {"half a file", bytes.substr(0, bytes.size() / 2)},
-        {"no database", "just text"},
-        {"an empty file", ""},
-    };
-    for (const Case& c : cases) {
-        writefile(copy, c.content);
-        EXPECT_THROW(planmergenotes(*store, copy, "x"), std::runtime_error) << c.what;
+    std::ifstream file(copy, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    // A damaged page, half a file, no database, an empty file (a database without notes).
+    for (const std::string& content :
+         {bytes.substr(0, 4096) + std::string(4096, '\x33') + bytes.substr(8192),
+          bytes.substr(0, bytes.size() / 2), std::string("text"), std::string()}) {
+        writefile(copy, content);
+        EXPECT_THROW(planmergenotes(*store, copy, "x"), std::runtime_error) << content.size();
     }
     EXPECT_THROW(planmergenotes(*store, copy + ".missing", "x"), std::runtime_error);
     EXPECT_EQ(notes(dbpath), before);
