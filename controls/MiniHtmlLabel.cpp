@@ -102,9 +102,7 @@ MiniHtmlRenderInput TMiniHtmlLabel::layoutInput(Canvas& canvas) const {
     if (barShown()) {
         rect.Right -= kBarWidth;
     }
-    MiniHtmlRenderInput input = renderInput(canvas, rect);
-    input.Text.clear(); // the index measures its own copy
-    return input;
+    return renderInput(canvas, rect); // scrolling: without the text, which the index measures in its own copy
 }
 
 void TMiniHtmlLabel::applyContentHeight(int height) {
@@ -136,9 +134,8 @@ void TMiniHtmlLabel::updateScrollRange() {
         if (narrow) {
             rect.Right -= kBarWidth;
         }
-        MiniHtmlRenderInput input = renderInput(measuring.canvas(), rect);
-        lines_.update(input);
-        input.Text.clear(); // the index has it; measuring reads its own
+        const MiniHtmlRenderInput input = renderInput(measuring.canvas(), rect);
+        lines_.update(input, HTMLText());
         // What the view shows at the kept offset, so the offset stays where a full layout keeps it.
         lines_.measureThrough(input, offset_ + view);
         if (lines_.height() <= view) {
@@ -223,7 +220,7 @@ MiniHtmlRenderOutput TMiniHtmlLabel::renderText(const MiniHtmlRenderInput& input
     if (!scrolling_) {
         return MiniHtmlRender(input);
     }
-    lines_.update(input);
+    lines_.update(input, HTMLText());
     return lines_.render(input, visibleTop_);
 }
 
