@@ -227,7 +227,11 @@ Contained Contain(std::string_view name) {
             ++i;
         } else {
             // Most of a name is plain: it goes over a run at a time, which a long list feels.
-            const std::string_view run = rest.substr(0, std::min(rest.find_first_of("<&\r\n"), rest.size()));
+            std::size_t length = 1;
+            while (length < rest.size() && rest[length] != '<' && rest[length] != '&' &&
+                   rest[length] != '\r' && rest[length] != '\n')
+                ++length;
+            const std::string_view run = rest.substr(0, length);
             out.markup += run;
             out.text += run;
             i += run.size();

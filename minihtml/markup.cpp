@@ -171,7 +171,9 @@ std::string StripLineBreaks(std::string_view text, bool crToBreak) {
     out.reserve(text.size());
     std::size_t at = 0;
     while (at < text.size()) {
-        const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+        std::size_t end = at;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
         out.append(text, at, end - at);
         if (end < text.size() && text[end] == '\r' && crToBreak)
             out.append("<BR>");
