@@ -17,6 +17,10 @@
 #include <algorithm>
 #include <limits>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 constexpr int kBarWidth = 8;
@@ -171,7 +175,14 @@ void TMiniHtmlLabel::measureIdle() {
     applyContentHeight(lines_.height());
     if (!lines_.complete()) {
         idle_->start();
+        return;
     }
+#if defined(__GLIBC__)
+    // The list stands measured: what building and laying it out took for a moment (the list read, its
+    // text built, copies of it) is free again, and goes back to the system rather than staying the
+    // program's for as long as it rests.
+    malloc_trim(0);
+#endif
 }
 
 void TMiniHtmlLabel::textChanged() {
