@@ -117,7 +117,8 @@ CanvasFont MiniHtmlControl::canvasFont() const {
 MiniHtmlRenderInput MiniHtmlControl::renderInput(Canvas& canvas, const MiniHtmlRect& rect) const {
     MiniHtmlRenderInput in;
     in.Canvas = &canvas;
-    in.Text = text_;
+    if (!rendersOwnText())
+        in.Text = text_;
     in.Rect = rect;
     in.PictureContainer = pictures_.data();
     in.PictureCache = const_cast<TMiniHtmlPictureCache*>(&cache_); // loading a picture fills the cache

@@ -95,6 +95,9 @@ protected:
     virtual MiniHtmlRect layoutRect(Canvas& canvas);
     // Lays out, draws or hit-tests; a control that keeps line positions renders through them.
     virtual MiniHtmlRenderOutput renderText(const MiniHtmlRenderInput& input);
+    // True when renderText reads the text from the control itself: the inputs are then made without a
+    // copy of it, which for a long list is most of what a paint or a pointer move would cost.
+    virtual bool rendersOwnText() const { return false; }
     // The text rectangle inside the frames, before auto-sizing, alignment and scrolling.
     MiniHtmlRect frameTextRect() const;
     // The text rectangle grown by auto-sizing.

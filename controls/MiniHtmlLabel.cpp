@@ -17,6 +17,10 @@
 #include <algorithm>
 #include <limits>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 constexpr int kBarWidth = 8;
@@ -102,9 +106,7 @@ MiniHtmlRenderInput TMiniHtmlLabel::layoutInput(Canvas& canvas) const {
     if (barShown()) {
         rect.Right -= kBarWidth;
     }
-    MiniHtmlRenderInput input = renderInput(canvas, rect);
-    input.Text.clear(); // the index measures its own copy
-    return input;
+    return renderInput(canvas, rect); // scrolling: without the text, which the index measures in its own copy
 }
 
 void TMiniHtmlLabel::applyContentHeight(int height) {
@@ -136,9 +138,8 @@ void TMiniHtmlLabel::updateScrollRange() {
         if (narrow) {
             rect.Right -= kBarWidth;
         }
-        MiniHtmlRenderInput input = renderInput(measuring.canvas(), rect);
-        lines_.update(input);
-        input.Text.clear(); // the index has it; measuring reads its own
+        const MiniHtmlRenderInput input = renderInput(measuring.canvas(), rect);
+        lines_.update(input, HTMLText());
         // What the view shows at the kept offset, so the offset stays where a full layout keeps it.
         lines_.measureThrough(input, offset_ + view);
         if (lines_.height() <= view) {
@@ -174,7 +175,14 @@ void TMiniHtmlLabel::measureIdle() {
     applyContentHeight(lines_.height());
     if (!lines_.complete()) {
         idle_->start();
+        return;
     }
+#if defined(__GLIBC__)
+    // The list stands measured: what building and laying it out took for a moment (the list read, its
+    // text built, copies of it) is free again, and goes back to the system rather than staying the
+    // program's for as long as it rests.
+    malloc_trim(0);
+#endif
 }
 
 void TMiniHtmlLabel::textChanged() {
@@ -223,7 +231,7 @@ MiniHtmlRenderOutput TMiniHtmlLabel::renderText(const MiniHtmlRenderInput& input
     if (!scrolling_) {
         return MiniHtmlRender(input);
     }
-    lines_.update(input);
+    lines_.update(input, HTMLText());
     return lines_.render(input, visibleTop_);
 }
 

@@ -48,6 +48,7 @@ public:
 protected:
     MiniHtmlRect layoutRect(Canvas& canvas) override;
     MiniHtmlRenderOutput renderText(const MiniHtmlRenderInput& input) override;
+    bool rendersOwnText() const override { return scrolling_; }
     void textChanged() override;
 
     void paintEvent(QPaintEvent* event) override;

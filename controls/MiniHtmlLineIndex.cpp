@@ -92,7 +92,7 @@ std::vector<std::size_t> SplitIndependentLines(std::string_view text, unsigned b
     return starts;
 }
 
-void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input) {
+void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_view text) {
     Canvas& canvas = *input.Canvas;
     const CanvasFont font = canvas.font();
     const int ppiX = canvas.pixelsPerInchX();
@@ -101,7 +101,7 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input) {
                             input.WordWrap == wordWrap_ && ppiX == ppiX_ && ppiY == ppiY_;
     // Compared in place: every pointer move over a long list comes here, and a copy of its text would cost
     // more than the rest of the move.
-    const bool sameText = input.Text == text_;
+    const bool sameText = text == text_;
     if (sameLayout && sameText) {
         return;
     }
@@ -119,7 +119,7 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input) {
         // Without wrapping, a line too long for the width drops the rest of the whole text: nothing there is
         // independent of what comes before.
         std::vector<std::size_t> starts =
-            input.WordWrap ? SplitIndependentLines(input.Text, font.Style) : std::vector<std::size_t>{};
+            input.WordWrap ? SplitIndependentLines(text, font.Style) : std::vector<std::size_t>{};
         if (starts.size() < 2) {
             starts.clear();
         }
@@ -128,7 +128,7 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input) {
             // Pieces whose bytes are the same as before, at the same place counted from the start or from
             // the end, measure as before.
             const std::string_view before = text_;
-            const std::string_view after = input.Text;
+            const std::string_view after = text;
             const std::size_t head = static_cast<std::size_t>(
                 std::mismatch(before.begin(), before.end(), after.begin(), after.end()).first -
                 before.begin());
@@ -154,12 +154,12 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input) {
         }
         starts_ = std::move(starts);
         pieces_ = std::move(pieces);
-        text_ = input.Text;
+        text_.assign(text);
     }
     split_ = !pieces_.empty();
     restartPrefix();
     if (!split_) {
-        const MiniHtmlRenderOutput out = MiniHtmlRender(measuring(input, input.Text));
+        const MiniHtmlRenderOutput out = MiniHtmlRender(measuring(input, text));
         restHeight_ = out.YSize;
         widest_ = out.XSize;
     }
@@ -213,6 +213,7 @@ bool MiniHtmlLineIndex::measureMore(MiniHtmlRenderInput input, std::size_t count
 
 MiniHtmlRenderOutput MiniHtmlLineIndex::render(MiniHtmlRenderInput input, int visibleTop) {
     if (!split_) {
+        input.Text = text_;
         return MiniHtmlRender(input);
     }
     const int textTop = input.Rect.Top;

@@ -24,7 +24,10 @@ public:
     // Brings the index up to date for input's text, layout width, canvas font and wrapping. It measures no
     // piece; a new text keeps the measurements of the pieces it shares, in place, with the last one (a
     // rename, an added or removed note), unless the layout changed too. Costs nothing when nothing changed.
-    void update(const MiniHtmlRenderInput& input);
+    void update(const MiniHtmlRenderInput& input) { update(input, input.Text); }
+    // The same, with the text apart from the input (whose own text is not read): a long text need not be
+    // copied into every input.
+    void update(const MiniHtmlRenderInput& input, std::string_view text);
 
     // The text's height: exact once complete(), else the measured pieces plus a line for each other one
     // (never more than the exact height).

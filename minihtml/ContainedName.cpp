@@ -2,6 +2,7 @@
 
 #include "minihtml/AsciiText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -225,9 +226,15 @@ Contained Contain(std::string_view name) {
             out.text += ' ';
             ++i;
         } else {
-            out.markup += c;
-            out.text += c;
-            ++i;
+            // Most of a name is plain: it goes over a run at a time, which a long list feels.
+            std::size_t length = 1;
+            while (length < rest.size() && rest[length] != '<' && rest[length] != '&' &&
+                   rest[length] != '\r' && rest[length] != '\n')
+                ++length;
+            const std::string_view run = rest.substr(0, length);
+            out.markup += run;
+            out.text += run;
+            i += run.size();
         }
     }
     for (const auto& [format, closer] : kClosers)

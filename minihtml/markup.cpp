@@ -2,6 +2,7 @@
 
 #include "minihtml/AsciiText.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -165,15 +166,18 @@ std::string PrepareMiniHtml(std::string_view text) {
 }
 
 std::string StripLineBreaks(std::string_view text, bool crToBreak) {
+    // A whole list comes through here at every rebuild: the runs between line ends go over whole.
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        if (c == '\r') {
-            if (crToBreak)
-                out.append("<BR>");
-        } else if (c != '\n') {
-            out.push_back(c);
-        }
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = at;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        out.append(text, at, end - at);
+        if (end < text.size() && text[end] == '\r' && crToBreak)
+            out.append("<BR>");
+        at = end + 1;
     }
     return out;
 }

@@ -41,11 +41,14 @@ std::string escapedmarkup(const std::string& text) {
 
 std::string listrow(std::int32_t id, const std::string& name, bool highlighted, const std::string& snippet) {
     // The name keeps its formatting within its own row; one that draws nothing shows its id instead.
-    const std::string link = "<a href=\"" + std::to_string(id) + "\">" +
-                             ContainedNameMarkup(name, std::to_string(id) + ". jegyzet") + "</a>";
-    std::string row = highlighted
-                          ? "<font bgcolor=\"" + std::string(kHighlight) + "\">" + link + "</font><br>"
-                          : link + "<br>";
+    // Built in place: a long list makes a row for every note at every rebuild.
+    const std::string number = std::to_string(id);
+    std::string row;
+    if (highlighted)
+        row.append("<font bgcolor=\"").append(kHighlight).append("\">");
+    row.append("<a href=\"").append(number).append("\">");
+    row += ContainedNameMarkup(name, number + ". jegyzet");
+    row += highlighted ? "</a></font><br>" : "</a><br>";
     if (snippet.empty())
         return row;
     row += "<font color=\"" + std::string(kSnippetColour) + "\" size=\"-1\">&nbsp;&nbsp;&nbsp;";

@@ -35,6 +35,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 using pinlet::Artwork;
 using pinlet::artworkpixmap;
@@ -307,7 +308,9 @@ void TForm2::refreshpictures() {
 void TForm2::FormCreate() {
     mode.clear();
     placeinworkarea();
+    const sqldb::FileStamp before = sqldb::filestamp(zkpldm->db.databasename());
     showitems();
+    readatcreation_ = before;
 }
 
 // The program has no application window of its own to hide: its windows keep off the taskbar themselves.
@@ -326,6 +329,14 @@ void TForm2::placeinworkarea() {
 // activates the window again: the same failure would come back without end. It is shown once, until a
 // rebuild succeeds again.
 void TForm2::FormActivate() {
+    // The first activation comes right after start-up: reading a long list again then would double the
+    // time until the window stands, for the same list.
+    if (const std::optional<sqldb::FileStamp> read = std::exchange(readatcreation_, std::nullopt);
+        read && read->present && zkpldm->changed == 0 &&
+        *read == sqldb::filestamp(zkpldm->db.databasename())) {
+        activationfailure_.clear();
+        return;
+    }
     try {
         showitems();
         activationfailure_.clear();

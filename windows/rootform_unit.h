@@ -10,6 +10,7 @@
 //
 // It works with the program's one store (zkpldm), which must exist while the window does.
 
+#include "db/FileStamp.h"
 #include "windows/TrayIcon.h"
 
 #include <QElapsedTimer>
@@ -22,6 +23,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -192,6 +194,9 @@ private:
     QElapsedTimer pressedAt_;
     bool pressedTwice_ = false;
     std::string activationfailure_; // the failure the last activation's rebuild showed
+    // The database as it stood when the list at creation was read, until the first activation: that one
+    // finds the same list unless the file changed since.
+    std::optional<sqldb::FileStamp> readatcreation_;
     QTimer trayretry_;
     std::unique_ptr<pinlet::Autostart> autostart_;
 };

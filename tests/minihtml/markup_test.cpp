@@ -74,8 +74,16 @@ TEST(StripLineBreaks, DropsOrConvertsCrAndLf) {
         const char* expected;
     };
     const Case cases[] = {
-        {"a\r\nb", false, "ab"},    {"a\r\nb", true, "a<BR>b"}, {"a\n\nb", true, "ab"},
-        {"\r\r", true, "<BR><BR>"}, {"a b", true, "a b"},
+        {"a\r\nb", false, "ab"},
+        {"a\r\nb", true, "a<BR>b"},
+        {"a\n\nb", true, "ab"},
+        {"\r\r", true, "<BR><BR>"},
+        {"a b", true, "a b"},
+        // Line ends at either edge, a lone LF before a CR, and nothing at all.
+        {"\r\nab\r\n", true, "<BR>ab<BR>"},
+        {"\nx\r", false, "x"},
+        {"a\n\rb\n", true, "a<BR>b"},
+        {"", true, ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StripLineBreaks(c.input, c.crToBreak), c.expected) << c.input << " " << c.crToBreak;

@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -338,6 +339,42 @@ TEST_F(ListWindowTest, AFailingRebuildAtActivationIsShownOnceUntilOneSucceeds) {
     activate();
     EXPECT_EQ(script.shown().size(), 2u) << "a failure after a success is shown again";
     std::filesystem::rename(dbpath + ".away", dbpath);
+}
+
+// The list read at creation is not read again by the first activation unless the database changed since,
+// by this program or by another: whatever changed in between is listed all the same.
+TEST_F(ListWindowTest, TheFirstActivationListsWhatChangedSinceTheListWasMade) {
+    Tzkpldm other(testenvironment(folder, clock));
+    other.DataModuleCreate();
+    struct Case {
+        const char* meanwhile;
+        std::function<void()> change;
+        std::string listed;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}, ""},
+        {"another writer saved",
+         [&] {
+             other.savejegyzet(-1, {"máshonnan", "x"});
+         },
+         link(1, "máshonnan")},
+        {"this program saved",
+         [&] {
+             store->savejegyzet(-1, {"innen", "y"});
+         },
+         link(1, "máshonnan") + link(2, "innen")},
+        {"another writer deleted", [&] { other.deletejegyzet(1); }, link(2, "innen")},
+    };
+    for (const Case& c : cases) {
+        form = std::make_unique<TForm2>(std::make_unique<RecordingShell>(tray));
+        form->FormCreate();
+        c.change();
+        for (int activation = 0; activation < 2; ++activation) {
+            QEvent event(pinlet::ProgramActivation::activateEvent());
+            QApplication::sendEvent(form.get(), &event);
+            EXPECT_EQ(list(), c.listed) << c.meanwhile << ", activation " << activation;
+        }
+    }
 }
 
 TEST_F(ListWindowTest, NamesWithMarkupStayInTheirRowsInEveryListAndInTheTrayMenu) {
