@@ -421,177 +421,175 @@ TEST_F(ListWindowTest, ACompactionSavesTheOpenNotesAndClosesTheWindowsOfThePurge
     window(kept)->Image2Click();
     pinlet::ExitSave::saveopennotes(*store);
     EXPECT_EQ(query("SELECT group_concat(id || ':' || nev) FROM jegyzetek"), std::to_string(kept) + ":marad");
-    namespace {
+}
 
-    // Starting at login as a shared record: the state the menu reads and what switching it did.
-    struct AutostartRecord {
-        pinlet::Autostart::State state = pinlet::Autostart::State::Off;
-        bool supported = true;
-        bool failing = false;
-        QStringList calls;
-    };
+namespace {
 
-    class RecordingAutostart : public pinlet::Autostart {
-    public:
-        explicit RecordingAutostart(std::shared_ptr<AutostartRecord> record) : record_(std::move(record)) {}
-        bool supported() const override { return record_->supported; }
-        State state() const override { return record_->state; }
-        bool broken() const override { return record_->state == State::Broken; }
-        void enable() override { apply(QStringLiteral("enable"), State::On); }
-        void disable() override { apply(QStringLiteral("disable"), State::Off); }
+// Starting at login as a shared record: the state the menu reads and what switching it did.
+struct AutostartRecord {
+    pinlet::Autostart::State state = pinlet::Autostart::State::Off;
+    bool supported = true;
+    bool failing = false;
+    QStringList calls;
+};
 
-    private:
-        void apply(const QString& call, State state) {
-            record_->calls << call;
-            if (record_->failing)
-                throw std::runtime_error("Az automatikus indítás bejegyzése nem írható");
-            record_->state = state;
-        }
-        std::shared_ptr<AutostartRecord> record_;
-    };
+class RecordingAutostart : public pinlet::Autostart {
+public:
+    explicit RecordingAutostart(std::shared_ptr<AutostartRecord> record) : record_(std::move(record)) {}
+    bool supported() const override { return record_->supported; }
+    State state() const override { return record_->state; }
+    bool broken() const override { return record_->state == State::Broken; }
+    void enable() override { apply(QStringLiteral("enable"), State::On); }
+    void disable() override { apply(QStringLiteral("disable"), State::Off); }
 
-    } // namespace
-
-    TEST_F(ListWindowTest, TheLoginItemShowsTheRealStateAboveTheSeparatorAndSwitchesIt) {
-        using State = pinlet::Autostart::State;
-        const auto record = std::make_shared<AutostartRecord>();
-        const auto captions = [&] {
-            form->PopupMenu1Popup();
-            QStringList result;
-            for (const QAction* item : form->PopupMenu1().actions())
-                result << (item->isSeparator() ? QStringLiteral("-") : item->text());
-            return result;
-        };
-        const auto item = [&] {
-            return form->PopupMenu1().findChild<QAction*>(QStringLiteral("Autostart1"));
-        };
-
-        EXPECT_EQ(captions().size(), 6) << "without an autostart the menu has no such item";
-        form->setautostart(std::make_unique<RecordingAutostart>(record));
-        EXPECT_EQ(captions(),
-                  QStringList({"Törölt jegyzetek", "Tömörítés", "Biztonsági mentések", "Exportálás…",
-                               "Indítás bejelentkezéskor", "-", "Pinlet bezárása"}));
-
-        pinlet::DialogScript script;
-        struct Case {
-            State before;
-            bool failing;
-            QString call;      // what a click on the item asks for
-            bool checkedafter; // as the menu shows it next time
-        } const cases[] = {
-            {State::Off, false, "enable", true},
-            {State::On, false, "disable", false},
-            {State::Broken, false, "enable", true}, // an entry pointing nowhere does not count as on
-            {State::Off, true, "enable", false},    // a failure is shown and the mark stays as it really is
-        };
-        for (const Case& c : cases) {
-            record->state = c.before;
-            record->failing = c.failing;
-            record->calls.clear();
-            captions();
-            ASSERT_NE(item(), nullptr);
-            EXPECT_TRUE(item()->isCheckable());
-            EXPECT_EQ(item()->isChecked(), c.before == State::On);
-            item()->trigger();
-            EXPECT_EQ(record->calls, QStringList{c.call});
-            captions();
-            EXPECT_EQ(item()->isChecked(), c.checkedafter);
-        }
-        ASSERT_EQ(script.shown().size(), 1u);
-        EXPECT_EQ(script.shown()[0].kind, pinlet::DialogKind::Failure);
-
-        record->supported = false;
-        EXPECT_EQ(captions().size(), 6) << "where the platform has no autostart the item is not offered";
+private:
+    void apply(const QString& call, State state) {
+        record_->calls << call;
+        if (record_->failing)
+            throw std::runtime_error("Az automatikus indítás bejegyzése nem írható");
+        record_->state = state;
     }
+    std::shared_ptr<AutostartRecord> record_;
+};
 
-    TEST(ListWindowPlace, BottomRightInsideTheWorkAreaWhereverTheTaskbarIs) {
-        const QSize size(612, 285);
-        struct {
-            QRect workArea;
-            QPoint expected;
-        } const cases[] = {
-            {{0, 0, 1024, 738}, {408, 449}},      // a 30-pixel taskbar at the bottom
-            {{60, 0, 964, 768}, {408, 479}},      // at the left: the height is not the taskbar's
-            {{0, 0, 964, 768}, {348, 479}},       // at the right
-            {{0, 30, 1024, 738}, {408, 479}},     // at the top
-            {{1024, 0, 1280, 1024}, {1688, 735}}, // a primary screen right of another
-        };
-        for (const auto& c : cases)
-            EXPECT_EQ(listwindowposition(c.workArea, size), c.expected)
-                << c.workArea.x() << "," << c.workArea.y();
-    }
+} // namespace
 
-    TEST_F(ListWindowTest, LongNamesAreCutShortInTheMenuWithTheWholeNameInTheTooltip) {
-        const QString longName = QString(250, QLatin1Char('n')) + QStringLiteral("vége!");
-        const QString longAmpersands = QStringLiteral("Tom & Jerry ") + QString(243, QLatin1Char('x'));
-        const struct {
-            QString name;
-            bool cut;
-        } names[] = {{QStringLiteral("Bevásárlás"), false},
-                     {QStringLiteral("Tom & Jerry"), false},
-                     {longName, true},
-                     {longAmpersands, true}};
-        for (const auto& n : names) {
-            const std::int32_t id = store->savejegyzet(-1, {n.name.toStdString(), "x"});
-            form->openjegyzet(id);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return window(id) && window(id)->loaded(); }, 5000));
-        }
+TEST_F(ListWindowTest, TheLoginItemShowsTheRealStateAboveTheSeparatorAndSwitchesIt) {
+    using State = pinlet::Autostart::State;
+    const auto record = std::make_shared<AutostartRecord>();
+    const auto captions = [&] {
         form->PopupMenu1Popup();
-        const QList<QAction*> items = form->PopupMenu1().actions();
-        const QFontMetrics metrics(form->PopupMenu1().font());
-        for (std::size_t i = 0; i < std::size(names); ++i) {
-            const QAction* item = items.at(qsizetype(i));
-            QString shown = item->text();
-            shown.replace(QStringLiteral("&&"), QStringLiteral("&"));
-            EXPECT_LE(metrics.horizontalAdvance(shown), metrics.averageCharWidth() * 40) << i;
-            if (names[i].cut) {
-                EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << i;
-                EXPECT_TRUE(item->toolTip().contains(names[i].name.toHtmlEscaped())) << i;
-            } else {
-                EXPECT_EQ(shown, names[i].name);
-                EXPECT_FALSE(item->toolTip().contains(QStringLiteral("<p>")))
-                    << i << ": no tooltip of its own";
-            }
+        QStringList result;
+        for (const QAction* item : form->PopupMenu1().actions())
+            result << (item->isSeparator() ? QStringLiteral("-") : item->text());
+        return result;
+    };
+    const auto item = [&] { return form->PopupMenu1().findChild<QAction*>(QStringLiteral("Autostart1")); };
+
+    EXPECT_EQ(captions().size(), 6) << "without an autostart the menu has no such item";
+    form->setautostart(std::make_unique<RecordingAutostart>(record));
+    EXPECT_EQ(captions(), QStringList({"Törölt jegyzetek", "Tömörítés", "Biztonsági mentések", "Exportálás…",
+                                       "Indítás bejelentkezéskor", "-", "Pinlet bezárása"}));
+
+    pinlet::DialogScript script;
+    struct Case {
+        State before;
+        bool failing;
+        QString call;      // what a click on the item asks for
+        bool checkedafter; // as the menu shows it next time
+    } const cases[] = {
+        {State::Off, false, "enable", true},
+        {State::On, false, "disable", false},
+        {State::Broken, false, "enable", true}, // an entry pointing nowhere does not count as on
+        {State::Off, true, "enable", false},    // a failure is shown and the mark stays as it really is
+    };
+    for (const Case& c : cases) {
+        record->state = c.before;
+        record->failing = c.failing;
+        record->calls.clear();
+        captions();
+        ASSERT_NE(item(), nullptr);
+        EXPECT_TRUE(item()->isCheckable());
+        EXPECT_EQ(item()->isChecked(), c.before == State::On);
+        item()->trigger();
+        EXPECT_EQ(record->calls, QStringList{c.call});
+        captions();
+        EXPECT_EQ(item()->isChecked(), c.checkedafter);
+    }
+    ASSERT_EQ(script.shown().size(), 1u);
+    EXPECT_EQ(script.shown()[0].kind, pinlet::DialogKind::Failure);
+
+    record->supported = false;
+    EXPECT_EQ(captions().size(), 6) << "where the platform has no autostart the item is not offered";
+}
+
+TEST(ListWindowPlace, BottomRightInsideTheWorkAreaWhereverTheTaskbarIs) {
+    const QSize size(612, 285);
+    struct {
+        QRect workArea;
+        QPoint expected;
+    } const cases[] = {
+        {{0, 0, 1024, 738}, {408, 449}},      // a 30-pixel taskbar at the bottom
+        {{60, 0, 964, 768}, {408, 479}},      // at the left: the height is not the taskbar's
+        {{0, 0, 964, 768}, {348, 479}},       // at the right
+        {{0, 30, 1024, 738}, {408, 479}},     // at the top
+        {{1024, 0, 1280, 1024}, {1688, 735}}, // a primary screen right of another
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(listwindowposition(c.workArea, size), c.expected)
+            << c.workArea.x() << "," << c.workArea.y();
+}
+
+TEST_F(ListWindowTest, LongNamesAreCutShortInTheMenuWithTheWholeNameInTheTooltip) {
+    const QString longName = QString(250, QLatin1Char('n')) + QStringLiteral("vége!");
+    const QString longAmpersands = QStringLiteral("Tom & Jerry ") + QString(243, QLatin1Char('x'));
+    const struct {
+        QString name;
+        bool cut;
+    } names[] = {{QStringLiteral("Bevásárlás"), false},
+                 {QStringLiteral("Tom & Jerry"), false},
+                 {longName, true},
+                 {longAmpersands, true}};
+    for (const auto& n : names) {
+        const std::int32_t id = store->savejegyzet(-1, {n.name.toStdString(), "x"});
+        form->openjegyzet(id);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window(id) && window(id)->loaded(); }, 5000));
+    }
+    form->PopupMenu1Popup();
+    const QList<QAction*> items = form->PopupMenu1().actions();
+    const QFontMetrics metrics(form->PopupMenu1().font());
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        const QAction* item = items.at(qsizetype(i));
+        QString shown = item->text();
+        shown.replace(QStringLiteral("&&"), QStringLiteral("&"));
+        EXPECT_LE(metrics.horizontalAdvance(shown), metrics.averageCharWidth() * 40) << i;
+        if (names[i].cut) {
+            EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << i;
+            EXPECT_TRUE(item->toolTip().contains(names[i].name.toHtmlEscaped())) << i;
+        } else {
+            EXPECT_EQ(shown, names[i].name);
+            EXPECT_FALSE(item->toolTip().contains(QStringLiteral("<p>"))) << i << ": no tooltip of its own";
         }
     }
+}
 
-    TEST_F(ListWindowTest, ADoubleClickOnANameOpensTheNoteWithoutTheReopenHint) {
-        const std::int32_t id = store->savejegyzet(-1, {"Első", "szöveg"});
-        form->show();
-        const auto activateList = [&] {
-            form->activateWindow();
-            ASSERT_TRUE(
-                QTest::qWaitFor([&] { return pinlet::ProgramActivation::current() == form.get(); }, 5000));
-        };
-        const auto hinted = [&] {
-            const TMiniHtmlPopupWindow* notice = form->MiniHtmlPopup1().PopupWindow();
-            return notice && notice->isVisible() && notice->html() == TForm1::kReopenHint.toStdString();
-        };
-        for (const bool twice : {true, false}) {
-            SCOPED_TRACE(twice ? "a double-click" : "a click, then the list");
-            click(std::to_string(id)); // the first press opens the note, which takes the activation
-            ASSERT_TRUE(QTest::qWaitFor([&] { return window(id) && window(id)->loaded(); }, 5000));
-            ASSERT_TRUE(
-                QTest::qWaitFor([&] { return pinlet::ProgramActivation::current() == window(id); }, 5000));
-            activateList(); // the second press lands on the list
-            if (twice)
-                click(std::to_string(id));
-            const bool shown = QTest::qWaitFor(hinted, QApplication::doubleClickInterval() + 1000);
-            EXPECT_EQ(shown, !twice);
-            if (TMiniHtmlPopupWindow* notice = form->MiniHtmlPopup1().PopupWindow())
-                notice->hide();
-            delete window(id);
-            activateList();
-        }
+TEST_F(ListWindowTest, ADoubleClickOnANameOpensTheNoteWithoutTheReopenHint) {
+    const std::int32_t id = store->savejegyzet(-1, {"Első", "szöveg"});
+    form->show();
+    const auto activateList = [&] {
+        form->activateWindow();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return pinlet::ProgramActivation::current() == form.get(); }, 5000));
+    };
+    const auto hinted = [&] {
+        const TMiniHtmlPopupWindow* notice = form->MiniHtmlPopup1().PopupWindow();
+        return notice && notice->isVisible() && notice->html() == TForm1::kReopenHint.toStdString();
+    };
+    for (const bool twice : {true, false}) {
+        SCOPED_TRACE(twice ? "a double-click" : "a click, then the list");
+        click(std::to_string(id)); // the first press opens the note, which takes the activation
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window(id) && window(id)->loaded(); }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return pinlet::ProgramActivation::current() == window(id); }, 5000));
+        activateList(); // the second press lands on the list
+        if (twice)
+            click(std::to_string(id));
+        const bool shown = QTest::qWaitFor(hinted, QApplication::doubleClickInterval() + 1000);
+        EXPECT_EQ(shown, !twice);
+        if (TMiniHtmlPopupWindow* notice = form->MiniHtmlPopup1().PopupWindow())
+            notice->hide();
+        delete window(id);
+        activateList();
     }
+}
 
-    TEST_F(ListWindowTest, ShowingPlacesTheWindowInTheWorkAreasCornerAgain) {
-        const QPoint corner =
-            listwindowposition(QGuiApplication::primaryScreen()->availableGeometry(), form->size());
-        EXPECT_EQ(form->pos(), corner);
-        form->show();
-        form->move(10, 10); // the work area changed while it was away, or it was left elsewhere
-        form->Image2Click();
-        form->bringup();
-        EXPECT_EQ(form->pos(), corner);
-    }
+TEST_F(ListWindowTest, ShowingPlacesTheWindowInTheWorkAreasCornerAgain) {
+    const QPoint corner =
+        listwindowposition(QGuiApplication::primaryScreen()->availableGeometry(), form->size());
+    EXPECT_EQ(form->pos(), corner);
+    form->show();
+    form->move(10, 10); // the work area changed while it was away, or it was left elsewhere
+    form->Image2Click();
+    form->bringup();
+    EXPECT_EQ(form->pos(), corner);
+}
