@@ -200,15 +200,26 @@ Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bo
     std::unordered_map<std::int64_t, std::size_t> wanted;
     for (std::size_t i = 0; i < page.notes.size() && i < static_cast<std::size_t>(kSnippetNotes); ++i)
         wanted.emplace(page.notes[i].id, i);
+    if (wanted.empty())
+        return page;
     std::string list;
     for (const auto& [id, at] : wanted)
         list += (list.empty() ? "" : ",") + std::to_string(id);
-    Query pieces(connection,
-                 "SELECT rowid, snippet(jegyzetek_kereses, 1, char(1), char(2), '…', 10) FROM "
-                 "jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 AND +rowid IN (SELECT value FROM "
-                 "json_each(?2))");
+    Query pieces(
+        connection,
+        "SELECT rowid, snippet(jegyzetek_kereses, 1, char(1), char(2), '…', 10) FROM "
+        "jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 AND rowid BETWEEN ?3 AND ?4 AND +rowid IN "
+        "(SELECT value FROM json_each(?2))");
     pieces.bind(1, "jegyzet : (" + sqldb::fts5prefixquery(found, true) + ")");
     pieces.bind(2, "[" + list + "]");
+    // The newest notes come first: the range leaves the older ones' rows unread.
+    std::int64_t low = INT64_MAX, high = INT64_MIN;
+    for (const auto& [id, at] : wanted) {
+        low = std::min<std::int64_t>(low, id);
+        high = std::max<std::int64_t>(high, id);
+    }
+    pieces.bind(3, low);
+    pieces.bind(4, high);
     while (pieces.next()) {
         const auto at = wanted.find(pieces.integer(0));
         if (at != wanted.end())
