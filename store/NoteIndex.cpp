@@ -3,7 +3,10 @@
 #include "db/FullText.h"
 #include "db/Query.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace noteindex {
 
@@ -14,10 +17,11 @@ using sqldb::Query;
 
 const std::vector<std::string> kTokenizer = {"unicode61", "remove_diacritics", "2"};
 
-// Prefix indexes of two and three characters keep the first keystrokes of a word quick.
+// A prefix index of two characters keeps the first keystrokes of a word quick; one of three as well would
+// make the first start's build of 10,000 notes last over a second for a millisecond or two per keystroke.
 const char kCreateIndex[] =
     "CREATE VIRTUAL TABLE IF NOT EXISTS jegyzetek_kereses USING fts5(nev, jegyzet, content='jegyzetek', "
-    "content_rowid='id', tokenize='unicode61 remove_diacritics 2', prefix='2 3')";
+    "content_rowid='id', tokenize='unicode61 remove_diacritics 2', prefix='2')";
 const char kCreateState[] =
     "CREATE TABLE IF NOT EXISTS kereses_allapot (valtozas INTEGER NOT NULL DEFAULT 0, "
     "indexelt INTEGER NOT NULL DEFAULT 0)";
@@ -115,50 +119,117 @@ std::vector<std::string> words(sqldb::Connection& connection, const std::string&
     return sqldb::fts5tokens(connection, kTokenizer, text);
 }
 
-std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted) {
+namespace {
+
+std::vector<std::int64_t> ids(Query& rows) {
+    std::vector<std::int64_t> result;
+    while (rows.next())
+        result.push_back(rows.integer(0));
+    return result;
+}
+
+} // namespace
+
+Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
+                      std::size_t limit) {
     refreshconnected(connection);
     const std::vector<std::string> found = words(connection, text);
-    std::vector<Tfoundnote> notes;
-    // An empty mark, or any value but 1, is a live note, as in the list.
-    const char* const mark =
-        deleted ? "ifnull(CAST(j.torolve AS INTEGER), 0) = 1" : "ifnull(CAST(j.torolve AS INTEGER), 0) <> 1";
+    Tfoundpage page;
     if (found.empty()) {
+        // An empty mark, or any value but 1, is a live note, as in the list.
         Query all(connection,
-                  std::string("SELECT j.id, j.nev FROM jegyzetek j WHERE ") + mark + " ORDER BY j.id");
-        collect(all, notes);
-        return notes;
+                  std::string("SELECT id, nev FROM jegyzetek WHERE ifnull(CAST(torolve AS INTEGER), 0) ") +
+                      (deleted ? "= 1" : "<> 1") + " ORDER BY id");
+        collect(all, page.notes);
+        page.total = page.notes.size();
+        if (page.notes.size() > limit)
+            page.notes.resize(limit);
+        return page;
     }
-    {
-        const std::string query = sqldb::fts5prefixquery(found);
-        // Name matches first. Among few matches bm25 puts the best first (a word in the name weighs ten
-        // in the text); weighing thousands costs more than the search, and a few more keystrokes make them
-        // few, so until then the newest come first.
-        Query count(connection, "SELECT count(*) FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1");
-        count.bind(1, query);
-        const bool ranked = count.next() && count.integer(0) <= kRankedMatches;
-        Query matches(
-            connection,
-            std::string("SELECT j.id, j.nev FROM jegyzetek_kereses k JOIN jegyzetek j ON j.id = k.rowid "
-                        "WHERE jegyzetek_kereses MATCH ?1 AND ") +
-                mark +
-                " ORDER BY j.id IN (SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses "
-                "MATCH ?2) DESC, " +
-                (ranked ? "bm25(jegyzetek_kereses, 10.0, 1.0), j.id" : "j.id DESC"));
-        matches.bind(1, query);
-        matches.bind(2, "nev : (" + query + ")");
-        collect(matches, notes);
-        Query piece(connection, "SELECT snippet(jegyzetek_kereses, 1, char(1), char(2), '…', 10) FROM "
-                                "jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 AND rowid = ?2");
-        // Around any word found in the text: the others may be in the name.
-        const std::string intext = "jegyzet : (" + sqldb::fts5prefixquery(found, true) + ")";
-        for (std::size_t i = 0; i < notes.size() && i < static_cast<std::size_t>(kSnippetNotes); ++i) {
-            piece.bind(1, intext);
-            piece.bind(2, static_cast<std::int64_t>(notes[i].id));
-            if (piece.next())
-                notes[i].snippet = piece.text(0);
-        }
+    // The notes marked deleted, few, from the marks' index: reading the marks from the rows would read
+    // every note's text, as the mark is stored after it. Every value that casts to 1 is in the two ranges.
+    Query marked(connection,
+                 "SELECT id FROM jegyzetek WHERE ((torolve >= 1 AND torolve < 2) OR torolve >= '') "
+                 "AND ifnull(CAST(torolve AS INTEGER), 0) = 1");
+    const std::vector<std::int64_t> deletedids = ids(marked);
+    const std::unordered_set<std::int64_t> isdeleted(deletedids.begin(), deletedids.end());
+    const std::string query = sqldb::fts5prefixquery(found);
+    // Every match once, and the name matches once: each pass over the index costs the same whatever is
+    // done with its rows, and a short prefix's pass is the most a keystroke costs.
+    Query matches(connection, "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1");
+    matches.bind(1, query);
+    std::vector<std::int64_t> order;
+    while (matches.next())
+        if ((isdeleted.count(matches.integer(0)) != 0) == deleted)
+            order.push_back(matches.integer(0));
+    std::reverse(order.begin(), order.end()); // newest first
+    page.total = order.size();
+    if (order.empty())
+        return page;
+    Query innames(connection, "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1");
+    innames.bind(1, "nev : (" + query + ")");
+    const std::vector<std::int64_t> named = ids(innames);
+    const std::unordered_set<std::int64_t> byname(named.begin(), named.end());
+    // Among few matches bm25 puts the best first (a word in the name weighs ten in the text); weighing
+    // thousands costs more than the search, and a few more keystrokes make them few, so until then the
+    // newest come first.
+    if (order.size() <= static_cast<std::size_t>(kRankedMatches)) {
+        Query ranked(connection,
+                     "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 ORDER BY "
+                     "bm25(jegyzetek_kereses, 10.0, 1.0), rowid");
+        ranked.bind(1, query);
+        order.clear();
+        while (ranked.next())
+            if ((isdeleted.count(ranked.integer(0)) != 0) == deleted)
+                order.push_back(ranked.integer(0));
     }
-    return notes;
+    std::stable_partition(order.begin(), order.end(), [&](std::int64_t id) { return byname.count(id) != 0; });
+    Query name(connection, "SELECT nev FROM jegyzetek WHERE id = ?1");
+    for (const std::int64_t id : order) {
+        if (page.notes.size() >= limit)
+            break;
+        // A wider id would turn into another note's id in the windows: such a row is never listed.
+        if (id < INT32_MIN || id > INT32_MAX)
+            continue;
+        name.bind(1, id);
+        if (name.next())
+            page.notes.push_back({static_cast<std::int32_t>(id), name.text(0), {}});
+    }
+    // Around any word found in the text: the others may be in the name. One pass cuts every piece wanted:
+    // a pass per note would go over the index as many times.
+    std::unordered_map<std::int64_t, std::size_t> wanted;
+    for (std::size_t i = 0; i < page.notes.size() && i < static_cast<std::size_t>(kSnippetNotes); ++i)
+        wanted.emplace(page.notes[i].id, i);
+    if (wanted.empty())
+        return page;
+    std::string list;
+    for (const auto& [id, at] : wanted)
+        list += (list.empty() ? "" : ",") + std::to_string(id);
+    Query pieces(
+        connection,
+        "SELECT rowid, snippet(jegyzetek_kereses, 1, char(1), char(2), '…', 10) FROM "
+        "jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 AND rowid BETWEEN ?3 AND ?4 AND +rowid IN "
+        "(SELECT value FROM json_each(?2))");
+    pieces.bind(1, "jegyzet : (" + sqldb::fts5prefixquery(found, true) + ")");
+    pieces.bind(2, "[" + list + "]");
+    // The newest notes come first: the range leaves the older ones' rows unread.
+    std::int64_t low = INT64_MAX, high = INT64_MIN;
+    for (const auto& [id, at] : wanted) {
+        low = std::min<std::int64_t>(low, id);
+        high = std::max<std::int64_t>(high, id);
+    }
+    pieces.bind(3, low);
+    pieces.bind(4, high);
+    while (pieces.next()) {
+        const auto at = wanted.find(pieces.integer(0));
+        if (at != wanted.end())
+            page.notes[at->second].snippet = pieces.text(1);
+    }
+    return page;
+}
+
+std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted) {
+    return searchpage(connection, text, deleted, SIZE_MAX).notes;
 }
 
 } // namespace noteindex

@@ -11,6 +11,7 @@
 
 #include "db/Connection.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,6 +25,11 @@ struct Tfoundnote {
     std::string snippet;
 };
 
+struct Tfoundpage {
+    std::vector<Tfoundnote> notes;
+    std::size_t total = 0;
+};
+
 namespace noteindex {
 
 inline constexpr char kMatchStart = '\x01';
@@ -32,7 +38,7 @@ inline constexpr char kMatchEnd = '\x02';
 // thousands of texts would cost more than the search itself.
 inline constexpr int kSnippetNotes = 40;
 // Up to this many notes found are put in order of how well they match; more, newest first.
-inline constexpr int kRankedMatches = 1000;
+inline constexpr int kRankedMatches = 300;
 
 // Readies the index on the connected connection: makes it when the file lacks it, and rebuilds it when it
 // is stale. Returns false, writing nothing, when the connection's SQLite has no FTS5. Another process
@@ -60,5 +66,9 @@ std::vector<std::string> words(sqldb::Connection& connection, const std::string&
 // matches (beyond kRankedMatches notes found: the newest). A text without words finds every such note, in
 // id order. Refreshes a stale index first.
 std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted);
+
+// The first `limit` notes the search finds, in the same order, and how many it found in all.
+Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
+                      std::size_t limit);
 
 } // namespace noteindex

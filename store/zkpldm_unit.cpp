@@ -101,6 +101,10 @@ void Tzkpldm::prepareindex() {
 }
 
 std::vector<Tfoundnote> Tzkpldm::keresjegyzetek(const std::string& text, bool deleted) {
+    return keresoldal(text, deleted, SIZE_MAX).notes;
+}
+
+Tfoundpage Tzkpldm::keresoldal(const std::string& text, bool deleted, std::size_t limit) {
     if (search_ == Search::unavailable)
         throw sqldb::Error(searchunavailable_);
     db.connect();
@@ -113,7 +117,7 @@ std::vector<Tfoundnote> Tzkpldm::keresjegyzetek(const std::string& text, bool de
         if (search_ != Search::ready)
             throw sqldb::Error(searchunavailable_);
     }
-    return noteindex::search(db, text, deleted);
+    return noteindex::searchpage(db, text, deleted, limit);
 }
 
 void Tzkpldm::indexnote(std::int64_t id, const noteindex::Indexed* before) {

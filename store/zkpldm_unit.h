@@ -134,6 +134,8 @@ public:
     // Connects, reads and disconnects (a stale index is rebuilt first). Throws sqldb::Error when search
     // is unavailable (see searchunavailable), or on the engine's failures.
     std::vector<Tfoundnote> keresjegyzetek(const std::string& text, bool deleted);
+    // The same, the first `limit` notes only, and how many were found.
+    Tfoundpage keresoldal(const std::string& text, bool deleted, std::size_t limit);
     // Why the notes cannot be searched (the SQLite in use has no FTS5), or empty when they can, or may
     // once the index can be made.
     const std::string& searchunavailable() const { return searchunavailable_; }

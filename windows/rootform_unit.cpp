@@ -361,8 +361,12 @@ void TForm2::showitems() {
     }
     std::vector<Tfoundnote> notes;
     bool searched = false;
+    std::size_t more = 0;
     if (searching() && !kereses->text().trimmed().isEmpty() && zkpldm->searchunavailable().empty()) {
-        notes = zkpldm->keresjegyzetek(kereses->text().toStdString(), restoring);
+        // A short prefix finds thousands; the best of them are shown, and a few more keystrokes the rest.
+        Tfoundpage page = zkpldm->keresoldal(kereses->text().toStdString(), restoring, kShownMatches);
+        notes = std::move(page.notes);
+        more = page.total - notes.size();
         searched = true;
     } else {
         for (Tlistednote& note : zkpldm->listjegyzetek(restoring))
@@ -390,6 +394,8 @@ void TForm2::showitems() {
         text += "\r\n" + kNoDeleted.toStdString();
     else if (searched && notes.empty())
         text += (text.empty() ? "" : "\r\n") + kNothingFound.toStdString();
+    else if (more > 0)
+        text += "\r\n" + kMoreFound.arg(more).toStdString();
     MiniHtmlLabel1->setHTMLText(text);
 }
 

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -73,6 +74,8 @@ public:
         QStringLiteral("A tömörítés elmaradt, mert az előtte készülő biztonsági mentés nem sikerült. ");
     static inline const QString kAutostartItem = QStringLiteral("Indítás bejelentkezéskor");
     static inline const QString kNothingFound = QStringLiteral("Nincs találat.");
+    static inline const QString kMoreFound = QStringLiteral("… és még %1 találat");
+    static constexpr std::size_t kShownMatches = 200;
     // How often the window tries again to put its icon into a notification area that was not there.
     static constexpr int kTrayRetryMs = 2000;
 

@@ -249,3 +249,36 @@ TEST_F(SearchTest, TwoStartsUpgradingTheSameFileAtOnceBothFindItExact) {
     EXPECT_EQ(ids(store->keresjegyzetek("alma 2999", false)).front(), 3000);
     expectexact({"korte", "299", "jegyzet 1"});
 }
+
+// A page is the first notes of the whole search, in its order, with the count of them all; the marks,
+// whatever a writer stored in them, part the live notes from the deleted ones as the whole search does.
+TEST_F(SearchTest, APageIsTheStartOfTheWholeSearchAndCountsItAll) {
+    const std::vector<std::string> marks = {"0",   "1",   "NULL", "'1'", "' 1'",
+                                            "1.7", "0.5", "2",    "'x'", "x'31'"};
+    for (std::size_t i = 0; i < 30; ++i) {
+        const std::int32_t id =
+            store->savejegyzet(-1, {i % 3 ? "alma" : "körte alma", "kert alma " + std::to_string(i)});
+        exec(dbpath, "UPDATE jegyzetek SET torolve = " + marks[i % marks.size()] +
+                         " WHERE id = " + std::to_string(id));
+    }
+    for (const bool deleted : {false, true}) {
+        const std::string marked =
+            query(std::string("SELECT count(*) FROM jegyzetek WHERE ifnull(CAST(torolve AS "
+                              "INTEGER), 0) ") +
+                  (deleted ? "= 1" : "<> 1"));
+        for (const std::string text : {"alma", "kö", "kert alma", "nincs"}) {
+            const std::vector<std::int32_t> whole = ids(store->keresjegyzetek(text, deleted));
+            if (text != "nincs" && text != "kö") {
+                EXPECT_EQ(std::to_string(whole.size()), marked) << text << ", deleted " << deleted;
+            }
+            for (const std::size_t limit :
+                 {std::size_t(0), std::size_t(1), std::size_t(7), std::size_t(100)}) {
+                const Tfoundpage page = store->keresoldal(text, deleted, limit);
+                EXPECT_EQ(page.total, whole.size()) << text << " " << limit;
+                EXPECT_EQ(ids(page.notes), std::vector<std::int32_t>(
+                                               whole.begin(), whole.begin() + std::min(limit, whole.size())))
+                    << text << " " << limit << ", deleted " << deleted;
+            }
+        }
+    }
+}

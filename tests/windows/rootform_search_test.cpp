@@ -221,3 +221,25 @@ TEST_F(ListSearchTest, WithoutFts5TheListSaysSoOnceAndStillWorksFromTheKeyboard)
     key(Qt::Key_Return);
     EXPECT_TRUE(opened(b));
 }
+
+// Thousands found show as the first page and one line counting the rest; the keys walk the page only, and
+// a narrower search that fits drops the line.
+TEST_F(ListSearchTest, ABroadSearchShowsThePageAndCountsTheRest) {
+    const std::size_t count = TForm2::kShownMatches + 3;
+    for (std::size_t i = 0; i < count; ++i)
+        store->savejegyzet(-1, {"alma " + std::to_string(i), i == 5 ? "ritka" : "szöveg"});
+    start();
+    type("alma");
+    const Tfoundpage page = store->keresoldal("alma", false, TForm2::kShownMatches);
+    ASSERT_EQ(page.notes.size(), TForm2::kShownMatches);
+    std::string rows;
+    for (const Tfoundnote& note : page.notes)
+        rows += row(note.id, note.nev, false, note.snippet);
+    EXPECT_EQ(list(), rows + TForm2::kMoreFound.arg(3).toStdString());
+    key(Qt::Key_Up); // from no highlight Up lands on the page's last row, not on the count
+    EXPECT_NE(list().find(row(page.notes.back().id, page.notes.back().nev, true)), std::string::npos);
+
+    type(" ritka");
+    EXPECT_EQ(list().find(TForm2::kMoreFound.arg(3).toStdString()), std::string::npos);
+    EXPECT_EQ(ids(store->keresoldal("alma ritka", false, TForm2::kShownMatches).notes).size(), 1u);
+}
