@@ -9,39 +9,16 @@ PINLET=$1
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$ROOT/scripts/desktop.sh"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/pinlet-e2e.XXXXXX")
-PINLET_PID=""
+pinlet_test_run pinlet-sync-e2e
+fail() { pinlet_fail "$@"; }
 
-finish() {
-    [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
-    pinlet_desktop_stop
-    rm -rf "$WORK"
-}
-trap finish EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    cat "$WORK/pinlet.log" >&2 2>/dev/null
-    exit 1
-}
-
-pinlet_desktop_start "$WORK"
-case $? in
-0) ;;
-1)
-    echo "SKIP: no X server can be started here"
-    exit 77
-    ;;
-*) fail "the desktop came up without a system tray" ;;
-esac
-
+pinlet_test_desktop "$WORK" || fail "the desktop came up without a system tray"
 pinlet_private_user "$WORK"
 DB="$HOME/Documents/pinlet.db"
 sql() { sqlite3 -batch -noheader "file:$DB?mode=ro" "$1"; }
 rows_are() { [ "$(pinlet_link_rows "$LIST" | wc -l)" -eq "$1" ]; }
 
-"$PINLET" >>"$WORK/pinlet.log" 2>&1 &
-PINLET_PID=$!
+pinlet_start "$PINLET"
 LIST=$(pinlet_wait_window 612x285 10000) || fail "the list window did not show at start"
 
 # Another process adds a note: the list shows it without this program having written anything.
