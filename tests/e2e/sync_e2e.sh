@@ -36,13 +36,15 @@ xdotool type --delay 10 " itt"
 pinlet_wait_until 5000 pinlet_output_is "első változat itt" sql "SELECT jegyzet FROM jegyzetek" ||
     fail "the autosave did not write the typed text"
 
-# The other machine's version arrives as a synchronising program writes it: a whole file renamed over.
+# The other machine's version arrives as a synchronising program writes it: a whole file renamed over, right
+# after more typing here, so the window holds edits of its own when it meets the other version (an unedited
+# window would simply take the other version, as it should).
 cp "$DB" "$WORK/incoming.db"
 sqlite3 "$WORK/incoming.db" "UPDATE jegyzetek SET jegyzet='második gép szövege';
     INSERT INTO jegyzetek (nev, jegyzet) VALUES ('Másik gép jegyzete', 'x')" || fail "no incoming copy"
-mv "$WORK/incoming.db" "$DB"
 # Typed as plain letters: xdotool maps a letter beyond the keyboard's onto a spare key, and may lose it.
 xdotool type --delay 10 " es meg"
+mv "$WORK/incoming.db" "$DB"
 # Ending the program saves the open note.
 kill -TERM "$PINLET_PID"
 pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "the program did not end"
