@@ -4,6 +4,8 @@
 #include "db/Query.h"
 #include "store/SearchSnippet.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <unordered_map>
@@ -150,43 +152,67 @@ std::vector<std::int64_t> ids(Query& rows) {
     return result;
 }
 
-// The notes of one kind (live or deleted) that a list can show.
-class Listed {
-public:
-    Listed(sqldb::Connection& connection, bool deleted) : deleted_(deleted) {
-        // The notes marked deleted, few, from the marks' index: reading the marks from the rows would read
-        // every note's text, as the mark is stored after it. Every value that casts to 1 is in the two
-        // ranges.
-        Query marked(connection,
-                     "SELECT id FROM jegyzetek WHERE ((torolve >= 1 AND torolve < 2) OR torolve >= '') "
-                     "AND ifnull(CAST(torolve AS INTEGER), 0) = 1");
-        marked_ = ids(marked);
-        std::sort(marked_.begin(), marked_.end());
-    }
-    // A wider id would turn into another note's id in the windows: such a row is never listed.
-    bool operator()(std::int64_t id) const {
-        return id >= INT32_MIN && id <= INT32_MAX &&
-               std::binary_search(marked_.begin(), marked_.end(), id) == deleted_;
-    }
-
-private:
-    bool deleted_;
-    std::vector<std::int64_t> marked_;
-};
-
 const char kNewestFirst[] =
     "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 ORDER BY rowid DESC";
+const char kEvery[] = "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1";
 
 } // namespace
 
-Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
-                      std::size_t limit) {
-    refreshconnected(connection);
-    const std::vector<std::string> found = words(connection, text);
+struct Searcher::Statements {
+    explicit Statements(sqldb::Connection& connection)
+        : version(connection, "PRAGMA data_version"),
+          // The notes marked deleted, few, from the marks' index: reading the marks from the rows would
+          // read every note's text, as the mark is stored after it. Every value that casts to 1 is in the
+          // two ranges.
+          marked(connection,
+                 "SELECT id FROM jegyzetek WHERE ((torolve >= 1 AND torolve < 2) OR torolve >= '') "
+                 "AND ifnull(CAST(torolve AS INTEGER), 0) = 1"),
+          named(connection, kNewestFirst), matches(connection, kNewestFirst), innames(connection, kEvery),
+          ranked(connection, "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 ORDER BY "
+                             "bm25(jegyzetek_kereses, 10.0, 1.0), rowid"),
+          names(connection, "SELECT id, nev FROM jegyzetek WHERE id IN (SELECT value FROM json_each(?1))"),
+          texts(connection, "SELECT jegyzet FROM jegyzetek WHERE id = ?1") {}
+    Query version, marked, named, matches, innames, ranked, names, texts;
+};
+
+Searcher::Searcher(sqldb::Connection& connection)
+    : connection_(connection), statements_(std::make_unique<Statements>(connection)) {}
+
+Searcher::~Searcher() = default;
+
+// What was read of the file holds while the same opening of it shows neither another connection's commit
+// (data_version) nor a change of this one's own.
+void Searcher::follow() {
+    Query& version = statements_->version;
+    const std::int64_t now = version.next() ? version.integer(0) : 0;
+    while (version.next()) {
+    }
+    const Seen seen{connection_.openings(), now, sqlite3_total_changes64(connection_.handle())};
+    if (tokenizer_ && seen.opening == seen_.opening && seen.version == seen_.version &&
+        seen.changes == seen_.changes)
+        return;
+    tokenizer_.reset();
+    refreshconnected(connection_);
+    marked_ = ids(statements_->marked);
+    std::sort(marked_.begin(), marked_.end());
+    tokenizer_ = std::make_unique<sqldb::FullTextTokenizer>(connection_, kTokenizer);
+    // The refresh may have written: what it wrote is this connection's own change, seen from now on.
+    seen_ = {seen.opening, seen.version, sqlite3_total_changes64(connection_.handle())};
+}
+
+// A wider id would turn into another note's id in the windows: such a row is never listed.
+bool Searcher::listed(std::int64_t id, bool deleted) const {
+    return id >= INT32_MIN && id <= INT32_MAX &&
+           std::binary_search(marked_.begin(), marked_.end(), id) == deleted;
+}
+
+Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t limit) {
+    follow();
+    const std::vector<std::string> found = tokenizer_->query(text);
     Tfoundpage page;
     if (found.empty()) {
         // An empty mark, or any value but 1, is a live note, as in the list.
-        Query all(connection,
+        Query all(connection_,
                   std::string("SELECT id, nev FROM jegyzetek WHERE ifnull(CAST(torolve AS INTEGER), 0) ") +
                       (deleted ? "= 1" : "<> 1") + " ORDER BY id");
         collect(all, page.notes);
@@ -195,62 +221,52 @@ Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bo
             page.notes.resize(limit);
         return page;
     }
-    const Listed listed(connection, deleted);
+    Statements& q = *statements_;
     const std::string query = sqldb::fts5prefixquery(found);
     // The name matches, newest first, as many as the page holds: they come first.
     std::vector<std::int64_t> order;
     bool allnamed = true;
-    {
-        Query named(connection, kNewestFirst);
-        named.bind(1, "nev : (" + query + ")");
-        while (named.next()) {
-            const std::int64_t id = named.integer(0);
-            if (!listed(id))
-                continue;
-            if (order.size() == limit) {
-                allnamed = false;
-                break;
-            }
-            order.push_back(id);
+    q.named.bind(1, "nev : (" + query + ")");
+    while (q.named.next()) {
+        const std::int64_t id = q.named.integer(0);
+        if (!listed(id, deleted))
+            continue;
+        if (order.size() == limit) {
+            allnamed = false;
+            break;
         }
+        order.push_back(id);
     }
     const std::unordered_set<std::int64_t> byname(order.begin(), order.end());
     // Then every match, newest first, counted as far as a count still tells the user something: a short
     // prefix finds most notes, and counting them all would cost more than the rest of the keystroke. The
     // page takes the text matches among them while it has room.
     const std::size_t countable = std::max(limit, kCountedMatches);
-    {
-        Query matches(connection, kNewestFirst);
-        matches.bind(1, query);
-        while (matches.next()) {
-            const std::int64_t id = matches.integer(0);
-            if (!listed(id))
-                continue;
-            if (page.total == countable) {
-                page.counted = false;
-                break;
-            }
-            ++page.total;
-            if (allnamed && order.size() < limit && byname.count(id) == 0)
-                order.push_back(id);
+    q.matches.bind(1, query);
+    while (q.matches.next()) {
+        const std::int64_t id = q.matches.integer(0);
+        if (!listed(id, deleted))
+            continue;
+        if (page.total == countable) {
+            page.counted = false;
+            break;
         }
+        ++page.total;
+        if (allnamed && order.size() < limit && byname.count(id) == 0)
+            order.push_back(id);
     }
     // Among few matches bm25 puts the best first (a word in the name weighs ten in the text), the name
     // matches still first; weighing thousands costs more than the search, and a few more keystrokes make
     // them few, so until then the newest come first.
     if (page.total <= static_cast<std::size_t>(kRankedMatches) && page.total > 1) {
-        Query innames(connection, "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1");
-        innames.bind(1, "nev : (" + query + ")");
-        const std::vector<std::int64_t> named = ids(innames);
+        q.innames.bind(1, "nev : (" + query + ")");
+        const std::vector<std::int64_t> named = ids(q.innames);
         const std::unordered_set<std::int64_t> everynamed(named.begin(), named.end());
-        Query ranked(connection,
-                     "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 ORDER BY "
-                     "bm25(jegyzetek_kereses, 10.0, 1.0), rowid");
-        ranked.bind(1, query);
+        q.ranked.bind(1, query);
         order.clear();
-        while (ranked.next())
-            if (listed(ranked.integer(0)))
-                order.push_back(ranked.integer(0));
+        while (q.ranked.next())
+            if (listed(q.ranked.integer(0), deleted))
+                order.push_back(q.ranked.integer(0));
         std::stable_partition(order.begin(), order.end(),
                               [&](std::int64_t id) { return everynamed.count(id) != 0; });
         if (order.size() > limit)
@@ -260,11 +276,10 @@ Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bo
     std::string list;
     for (const std::int64_t id : order)
         list += (list.empty() ? "" : ",") + std::to_string(id);
-    Query names(connection, "SELECT id, nev FROM jegyzetek WHERE id IN (SELECT value FROM json_each(?1))");
-    names.bind(1, "[" + list + "]");
+    q.names.bind(1, "[" + list + "]");
     std::unordered_map<std::int64_t, std::string> byid;
-    while (names.next())
-        byid.emplace(names.integer(0), names.text(1));
+    while (q.names.next())
+        byid.emplace(q.names.integer(0), q.names.text(1));
     for (const std::int64_t id : order) {
         const auto at = byid.find(id);
         if (at != byid.end())
@@ -272,18 +287,17 @@ Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bo
     }
     // Around any word found in the text: the others may be in the name.
     const std::size_t pieces = std::min<std::size_t>(page.notes.size(), kSnippetNotes);
-    if (pieces == 0)
-        return page;
-    const sqldb::FullTextTokenizer tokenizer(connection, kTokenizer);
-    Query texts(connection, "SELECT jegyzet FROM jegyzetek WHERE id = ?1");
     for (std::size_t i = 0; i < pieces; ++i) {
-        texts.bind(1, page.notes[i].id);
-        if (texts.next()) {
-            const std::string text = texts.text(0);
-            page.notes[i].snippet = snippet(tokenizer, text, found);
-        }
+        q.texts.bind(1, page.notes[i].id);
+        if (q.texts.next())
+            page.notes[i].snippet = snippet(*tokenizer_, q.texts.text(0), found);
     }
     return page;
+}
+
+Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
+                      std::size_t limit) {
+    return Searcher(connection).page(text, deleted, limit);
 }
 
 std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted) {

@@ -10,9 +10,11 @@
 // notes, with or without FTS5, and whatever it trusts in a file's schema.
 
 #include "db/Connection.h"
+#include "db/FullText.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,5 +77,35 @@ std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string&
 // many as the larger of `limit` and kCountedMatches when it found more.
 Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
                       std::size_t limit);
+
+// The same search, kept ready from one keystroke to the next on a connection left open: its statements
+// prepared, and what it read of the file (the index found exact, the deletion marks) kept until the file
+// changes or is opened anew.
+class Searcher {
+public:
+    explicit Searcher(sqldb::Connection& connection);
+    ~Searcher();
+    Searcher(const Searcher&) = delete;
+    Searcher& operator=(const Searcher&) = delete;
+
+    // As searchpage, on the connected connection.
+    Tfoundpage page(const std::string& text, bool deleted, std::size_t limit);
+
+private:
+    struct Statements;
+    struct Seen {
+        std::uint64_t opening = 0;
+        std::int64_t version = 0;
+        std::int64_t changes = 0;
+    };
+    void follow();
+    bool listed(std::int64_t id, bool deleted) const;
+
+    sqldb::Connection& connection_;
+    std::unique_ptr<Statements> statements_;
+    std::unique_ptr<sqldb::FullTextTokenizer> tokenizer_;
+    std::vector<std::int64_t> marked_;
+    Seen seen_;
+};
 
 } // namespace noteindex

@@ -121,7 +121,9 @@ Tfoundpage Tzkpldm::keresoldal(const std::string& text, bool deleted, std::size_
         if (search_ != Search::ready)
             throw sqldb::Error(searchunavailable_);
     }
-    return noteindex::searchpage(db, text, deleted, limit);
+    if (!searcher_)
+        searcher_ = std::make_unique<noteindex::Searcher>(db);
+    return searcher_->page(text, deleted, limit);
 }
 
 void Tzkpldm::keresesvege() {

@@ -173,6 +173,7 @@ private:
     enum class Search { unknown, ready, unavailable };
     Search search_ = Search::unknown;
     std::string searchunavailable_;
+    std::unique_ptr<noteindex::Searcher> searcher_; // made at the first search, on db
 };
 
 // Whether a row id of jegyzetek can be a note's. The engine hands out 64-bit ids and the windows hold 32
