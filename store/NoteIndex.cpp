@@ -172,6 +172,11 @@ struct Searcher::Statements {
                              "bm25(jegyzetek_kereses, 10.0, 1.0), rowid"),
           names(connection, "SELECT id, nev FROM jegyzetek WHERE id IN (SELECT value FROM json_each(?1))"),
           texts(connection, "SELECT jegyzet FROM jegyzetek WHERE id = ?1") {}
+    // A search left off early (a page full, a failure) leaves none of its runs holding the file.
+    void finish() noexcept {
+        for (Query* query : {&version, &marked, &named, &matches, &innames, &ranked, &names, &texts})
+            query->finish();
+    }
     Query version, marked, named, matches, innames, ranked, names, texts;
 };
 
@@ -207,6 +212,10 @@ bool Searcher::listed(std::int64_t id, bool deleted) const {
 }
 
 Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t limit) {
+    struct Finish {
+        Statements& statements;
+        ~Finish() { statements.finish(); }
+    } finish{*statements_};
     follow();
     const std::vector<std::string> found = tokenizer_->query(text);
     Tfoundpage page;

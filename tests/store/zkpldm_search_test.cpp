@@ -5,6 +5,7 @@
 #include "storefixture.h"
 
 #include "db/DbError.h"
+#include "db/Query.h"
 #include "store/SearchSnippet.h"
 
 #include <gtest/gtest.h>
@@ -268,6 +269,29 @@ TEST_F(SearchTest, TwoStartsUpgradingTheSameFileAtOnceBothFindItExact) {
         EXPECT_EQ(ids(page.notes), std::vector<std::int32_t>(
                                        whole.begin(), whole.begin() + std::min<std::size_t>(limit, 3000)));
     }
+}
+
+// Kept open from one keystroke to the next, the search still follows every change of the file: another
+// program's commit, and one of its own connection's.
+TEST_F(SearchTest, AFileKeptOpenIsFollowed) {
+    const std::int32_t a = store->savejegyzet(-1, {"alma", "egy"});
+    const std::int32_t b = store->savejegyzet(-1, {"alma", "kettő"});
+    const auto found = [&](const std::string& text, bool deleted = false) {
+        return ids(store->keresoldal(text, deleted, 10, true).notes);
+    };
+    EXPECT_EQ(found("alma"), (std::vector<std::int32_t>{a, b}));
+    // Open between keystrokes, the file is not locked for other programs' writes.
+    exec(dbpath, "UPDATE jegyzetek SET torolve = 1 WHERE id = " + std::to_string(a));
+    EXPECT_EQ(found("alma"), std::vector<std::int32_t>{b});
+    EXPECT_EQ(found("alma", true), std::vector<std::int32_t>{a});
+    sqldb::execute(store->db, "UPDATE jegyzetek SET torolve = 0 WHERE id = " + std::to_string(a));
+    EXPECT_EQ(found("alma"), (std::vector<std::int32_t>{a, b}));
+    // A writer that does not keep the index: the next search rebuilds it.
+    exec(dbpath, "UPDATE jegyzetek SET jegyzet = 'három' WHERE id = " + std::to_string(b));
+    EXPECT_EQ(found("harom"), std::vector<std::int32_t>{b});
+    EXPECT_TRUE(store->db.connected());
+    store->keresesvege();
+    EXPECT_FALSE(store->db.connected());
 }
 
 // The piece of text under a name: the words around the first match, every match marked, cut where the text
