@@ -87,6 +87,7 @@ void Connection::connect() {
         throw Error(prefixed(databasename_, text), code);
     }
     handle_ = handle;
+    ++openings_;
 }
 
 bool Connection::filemoved() const {

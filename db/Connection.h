@@ -4,6 +4,7 @@
 
 #include "db/DbError.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ public:
     void setvirtualtables(bool on) { virtualtables_ = on; }
 
     bool connected() const { return handle_ != nullptr; }
+    // Counts the files opened: what was read through an earlier opening may not hold for this one.
+    std::uint64_t openings() const { return openings_; }
     // Whether the open file is no longer the one the path names. False when not connected.
     bool filemoved() const;
 
@@ -83,6 +86,7 @@ private:
     std::string databasename_;
     bool virtualtables_ = true;
     sqlite3* handle_ = nullptr;
+    std::uint64_t openings_ = 0;
     std::vector<Attached*> attached_;
 };
 

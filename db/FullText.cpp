@@ -20,16 +20,6 @@ fts5_api* fts5interface(Connection& connection) {
     return api;
 }
 
-// Frees the tokenizer instance on every path.
-struct TokenizerInstance {
-    fts5_tokenizer methods{};
-    Fts5Tokenizer* instance = nullptr;
-    ~TokenizerInstance() {
-        if (instance)
-            methods.xDelete(instance);
-    }
-};
-
 int collect(void* context, int flags, const char* token, int bytes, int, int) {
     // Synonyms at the same place are another spelling of the same word, not another word.
     if ((flags & FTS5_TOKEN_COLOCATED) == 0)
@@ -49,29 +39,82 @@ bool hasfts5(Connection& connection) {
     return fts5interface(connection) != nullptr;
 }
 
-std::vector<std::string> fts5tokens(Connection& connection, const std::vector<std::string>& tokenizer,
-                                    const std::string& text) {
+struct FullTextTokenizer::Instance {
+    fts5_tokenizer methods{};
+    ::Fts5Tokenizer* tokenizer = nullptr;
+    ~Instance() {
+        if (tokenizer)
+            methods.xDelete(tokenizer);
+    }
+    template <typename Out>
+    void tokenize(int reason, const std::string& text, Out& out,
+                  int (*callback)(void*, int, const char*, int, int, int)) const {
+        const int rc =
+            methods.xTokenize(tokenizer, &out, reason, text.data(), static_cast<int>(text.size()), callback);
+        if (rc != SQLITE_OK)
+            throw Error(std::string("Full-text tokenizer: ") + sqlite3_errstr(rc), rc);
+    }
+};
+
+FullTextTokenizer::FullTextTokenizer(Connection& connection, const std::vector<std::string>& tokenizer)
+    : instance_(std::make_unique<Instance>()) {
     fts5_api* api = fts5interface(connection);
     if (!api || tokenizer.empty())
         throw Error("The full-text search of SQLite (FTS5) is not available");
-    TokenizerInstance words;
     void* userdata = nullptr;
-    if (api->xFindTokenizer(api, tokenizer.front().c_str(), &userdata, &words.methods) != SQLITE_OK)
+    if (api->xFindTokenizer(api, tokenizer.front().c_str(), &userdata, &instance_->methods) != SQLITE_OK)
         throw Error("No full-text tokenizer " + tokenizer.front());
     std::vector<const char*> arguments;
     for (std::size_t i = 1; i < tokenizer.size(); ++i)
         arguments.push_back(tokenizer[i].c_str());
-    if (words.methods.xCreate(userdata, arguments.data(), static_cast<int>(arguments.size()),
-                              &words.instance) != SQLITE_OK) {
-        words.instance = nullptr;
+    ::Fts5Tokenizer* made = nullptr;
+    if (instance_->methods.xCreate(userdata, arguments.data(), static_cast<int>(arguments.size()), &made) !=
+        SQLITE_OK)
         throw Error("The full-text tokenizer " + tokenizer.front() + " does not take these options");
-    }
-    std::vector<std::string> result;
-    const int rc = words.methods.xTokenize(words.instance, &result, FTS5_TOKENIZE_QUERY, text.data(),
-                                           static_cast<int>(text.size()), collect);
-    if (rc != SQLITE_OK)
+    instance_->tokenizer = made;
+}
+
+FullTextTokenizer::~FullTextTokenizer() = default;
+
+namespace {
+
+struct Walk {
+    void* context;
+    bool (*each)(void*, const FullTextTokenizer::Word&);
+};
+
+// Stops the tokenizer with a code no tokenizer returns of itself.
+constexpr int kWalkEnough = SQLITE_DONE;
+
+int walk(void* context, int flags, const char* token, int bytes, int begin, int end) {
+    if (flags & FTS5_TOKEN_COLOCATED)
+        return SQLITE_OK;
+    const Walk& w = *static_cast<Walk*>(context);
+    const FullTextTokenizer::Word word{std::string(token, static_cast<std::size_t>(bytes)),
+                                       static_cast<std::size_t>(begin), static_cast<std::size_t>(end)};
+    return w.each(w.context, word) ? SQLITE_OK : kWalkEnough;
+}
+
+} // namespace
+
+void FullTextTokenizer::eachword(const std::string& text, void* context,
+                                 bool (*each)(void*, const Word&)) const {
+    Walk w{context, each};
+    const int rc = instance_->methods.xTokenize(instance_->tokenizer, &w, FTS5_TOKENIZE_DOCUMENT, text.data(),
+                                                static_cast<int>(text.size()), walk);
+    if (rc != SQLITE_OK && rc != kWalkEnough)
         throw Error(std::string("Full-text tokenizer: ") + sqlite3_errstr(rc), rc);
+}
+
+std::vector<std::string> FullTextTokenizer::query(const std::string& text) const {
+    std::vector<std::string> result;
+    instance_->tokenize(FTS5_TOKENIZE_QUERY, text, result, collect);
     return result;
+}
+
+std::vector<std::string> fts5tokens(Connection& connection, const std::vector<std::string>& tokenizer,
+                                    const std::string& text) {
+    return FullTextTokenizer(connection, tokenizer).query(text);
 }
 
 std::string fts5prefixquery(const std::vector<std::string>& words, bool any) {

@@ -3,6 +3,8 @@
 
 #include "db/Connection.h"
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,35 @@ bool hasfts5(Connection& connection);
 // Throws Error when the connection has no FTS5 or no such tokenizer.
 std::vector<std::string> fts5tokens(Connection& connection, const std::vector<std::string>& tokenizer,
                                     const std::string& text);
+
+// An FTS5 tokenizer made once for many texts: cutting the words of a few dozen notes one after another
+// should not make and free a tokenizer for each.
+class FullTextTokenizer {
+public:
+    // `tokenizer` as for fts5tokens. Throws Error when the connection has no FTS5 or no such tokenizer.
+    FullTextTokenizer(Connection& connection, const std::vector<std::string>& tokenizer);
+    ~FullTextTokenizer();
+    FullTextTokenizer(const FullTextTokenizer&) = delete;
+    FullTextTokenizer& operator=(const FullTextTokenizer&) = delete;
+
+    // A word of a stored text as the index holds it, and where it stands in the text (bytes).
+    struct Word {
+        std::string folded;
+        std::size_t begin;
+        std::size_t end;
+    };
+    // The words of a stored text, one by one, until `each` returns false.
+    template <typename Each> void eachword(const std::string& text, Each each) const {
+        eachword(text, &each,
+                 [](void* context, const Word& word) { return (*static_cast<Each*>(context))(word); });
+    }
+    std::vector<std::string> query(const std::string& text) const;
+
+private:
+    void eachword(const std::string& text, void* context, bool (*each)(void*, const Word&)) const;
+    struct Instance;
+    std::unique_ptr<Instance> instance_;
+};
 
 // An FTS5 query string that matches rows holding, for each word (or with `any`, for one of them), a word
 // starting with it: every word is a quoted string, so no character of it is read as query syntax.

@@ -46,6 +46,13 @@ void Query::bind(int parameter, std::int64_t value) {
     sqlite3_bind_int64(statement(), parameter, value);
 }
 
+void Query::finish() noexcept {
+    if (running_) {
+        sqlite3_reset(statement_);
+        running_ = false;
+    }
+}
+
 bool Query::next() {
     sqlite3_stmt* current = running_ ? statement_ : statement();
     running_ = true;

@@ -26,6 +26,9 @@ public:
     bool next();
     // Runs the statement to its end, passing over its rows. Throws Error.
     void run();
+    // Ends a run whose rows were not all read: until then it holds the file's read lock, which keeps
+    // other connections from writing.
+    void finish() noexcept;
     // The current row's column, counted from 0: as text (null as the empty string) or as an integer.
     std::string text(int column) const;
     std::int64_t integer(int column) const;

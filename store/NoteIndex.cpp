@@ -2,6 +2,9 @@
 
 #include "db/FullText.h"
 #include "db/Query.h"
+#include "store/SearchSnippet.h"
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -17,11 +20,16 @@ using sqldb::Query;
 
 const std::vector<std::string> kTokenizer = {"unicode61", "remove_diacritics", "2"};
 
-// A prefix index of two characters keeps the first keystrokes of a word quick; one of three as well would
-// make the first start's build of 10,000 notes last over a second for a millisecond or two per keystroke.
-const char kCreateIndex[] =
-    "CREATE VIRTUAL TABLE IF NOT EXISTS jegyzetek_kereses USING fts5(nev, jegyzet, content='jegyzetek', "
-    "content_rowid='id', tokenize='unicode61 remove_diacritics 2', prefix='2')";
+// The index keeps which column a word is in, not where: a note is found by its words, and the piece of text
+// shown is cut from the few notes shown. That makes the index a third of the size with positions, so
+// prefix indexes of one, two and three characters fit into the time of a first start's build of 10,000
+// notes, and the first keystrokes, which find most notes, read one list each instead of merging the lists
+// of every word that starts so. A file whose index was made otherwise gets it made anew.
+const char kIndexOptions[] = "prefix='1 2 3', detail=column";
+const std::string kCreateIndex =
+    std::string("CREATE VIRTUAL TABLE IF NOT EXISTS jegyzetek_kereses USING fts5(nev, jegyzet, "
+                "content='jegyzetek', content_rowid='id', tokenize='unicode61 remove_diacritics 2', ") +
+    kIndexOptions + ")";
 const char kCreateState[] =
     "CREATE TABLE IF NOT EXISTS kereses_allapot (valtozas INTEGER NOT NULL DEFAULT 0, "
     "indexelt INTEGER NOT NULL DEFAULT 0)";
@@ -33,9 +41,8 @@ const char* const kCreateTriggers[] = {
     "CREATE TRIGGER IF NOT EXISTS kereses_allapot_torles AFTER DELETE ON jegyzetek BEGIN "
     "UPDATE kereses_allapot SET valtozas = valtozas + 1; END",
 };
-const char kObjects[] = "SELECT count(*) FROM sqlite_master WHERE name IN ('jegyzetek_kereses', "
-                        "'kereses_allapot', 'kereses_allapot_beszuras', 'kereses_allapot_modositas', "
-                        "'kereses_allapot_torles')";
+const char kParts[] = "FROM sqlite_master WHERE name IN ('jegyzetek_kereses', 'kereses_allapot', "
+                      "'kereses_allapot_beszuras', 'kereses_allapot_modositas', 'kereses_allapot_torles')";
 constexpr int kObjectCount = 5;
 
 std::int64_t single(sqldb::Connection& connection, const std::string& text) {
@@ -43,9 +50,20 @@ std::int64_t single(sqldb::Connection& connection, const std::string& text) {
     return query.next() ? query.integer(0) : 0;
 }
 
-// Whether every part is there and the index holds every change counted.
+bool currentindex(sqldb::Connection& connection) {
+    Query index(connection, "SELECT instr(sql, ?1) > 0 FROM sqlite_master WHERE name = 'jegyzetek_kereses'");
+    index.bind(1, std::string(kIndexOptions));
+    return index.next() && index.integer(0) == 1;
+}
+
+// Whether every part is there, made as this program makes it, and the index holds every change counted.
+// It runs before every search, so the parts are looked at in one statement.
 bool exact(sqldb::Connection& connection) {
-    if (single(connection, kObjects) != kObjectCount)
+    Query objects(connection,
+                  std::string("SELECT count(*), max(name = 'jegyzetek_kereses' AND instr(sql, ?1) > 0) ") +
+                      kParts);
+    objects.bind(1, std::string(kIndexOptions));
+    if (!objects.next() || objects.integer(0) != kObjectCount || objects.integer(1) != 1)
         return false;
     Query state(connection, "SELECT count(*), min(valtozas = indexelt) FROM kereses_allapot");
     return state.next() && state.integer(0) == 1 && state.integer(1) == 1;
@@ -53,6 +71,8 @@ bool exact(sqldb::Connection& connection) {
 
 // In the caller's write transaction: the missing parts made, then the index built from the rows.
 void rebuild(sqldb::Connection& connection) {
+    if (!currentindex(connection))
+        execute(connection, "DROP TABLE IF EXISTS jegyzetek_kereses");
     execute(connection, kCreateIndex);
     execute(connection, kCreateState);
     for (const char* trigger : kCreateTriggers)
@@ -61,6 +81,10 @@ void rebuild(sqldb::Connection& connection) {
         execute(connection, "DELETE FROM kereses_allapot");
         execute(connection, "INSERT INTO kereses_allapot (valtozas, indexelt) VALUES (0, 0)");
     }
+    // The build gathers this much of the index in memory before it writes a piece of it: written in few
+    // pieces, the index is built in two thirds of the time and searched as one.
+    execute(connection,
+            "INSERT INTO jegyzetek_kereses (jegyzetek_kereses, rank) VALUES ('hashsize', 8388608)");
     execute(connection, "INSERT INTO jegyzetek_kereses (jegyzetek_kereses) VALUES ('rebuild')");
     execute(connection, "UPDATE kereses_allapot SET indexelt = valtozas");
 }
@@ -128,16 +152,76 @@ std::vector<std::int64_t> ids(Query& rows) {
     return result;
 }
 
+const char kNewestFirst[] =
+    "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 ORDER BY rowid DESC";
+const char kEvery[] = "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1";
+
 } // namespace
 
-Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
-                      std::size_t limit) {
-    refreshconnected(connection);
-    const std::vector<std::string> found = words(connection, text);
+struct Searcher::Statements {
+    explicit Statements(sqldb::Connection& connection)
+        : version(connection, "PRAGMA data_version"),
+          // The notes marked deleted, few, from the marks' index: reading the marks from the rows would
+          // read every note's text, as the mark is stored after it. Every value that casts to 1 is in the
+          // two ranges.
+          marked(connection,
+                 "SELECT id FROM jegyzetek WHERE ((torolve >= 1 AND torolve < 2) OR torolve >= '') "
+                 "AND ifnull(CAST(torolve AS INTEGER), 0) = 1"),
+          named(connection, kNewestFirst), matches(connection, kNewestFirst), innames(connection, kEvery),
+          ranked(connection, "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 ORDER BY "
+                             "bm25(jegyzetek_kereses, 10.0, 1.0), rowid"),
+          names(connection, "SELECT id, nev FROM jegyzetek WHERE id IN (SELECT value FROM json_each(?1))"),
+          texts(connection, "SELECT jegyzet FROM jegyzetek WHERE id = ?1") {}
+    // A search left off early (a page full, a failure) leaves none of its runs holding the file.
+    void finish() noexcept {
+        for (Query* query : {&version, &marked, &named, &matches, &innames, &ranked, &names, &texts})
+            query->finish();
+    }
+    Query version, marked, named, matches, innames, ranked, names, texts;
+};
+
+Searcher::Searcher(sqldb::Connection& connection)
+    : connection_(connection), statements_(std::make_unique<Statements>(connection)) {}
+
+Searcher::~Searcher() = default;
+
+// What was read of the file holds while the same opening of it shows neither another connection's commit
+// (data_version) nor a change of this one's own.
+void Searcher::follow() {
+    Query& version = statements_->version;
+    const std::int64_t now = version.next() ? version.integer(0) : 0;
+    while (version.next()) {
+    }
+    const Seen seen{connection_.openings(), now, sqlite3_total_changes64(connection_.handle())};
+    if (tokenizer_ && seen.opening == seen_.opening && seen.version == seen_.version &&
+        seen.changes == seen_.changes)
+        return;
+    tokenizer_.reset();
+    refreshconnected(connection_);
+    marked_ = ids(statements_->marked);
+    std::sort(marked_.begin(), marked_.end());
+    tokenizer_ = std::make_unique<sqldb::FullTextTokenizer>(connection_, kTokenizer);
+    // The refresh may have written: what it wrote is this connection's own change, seen from now on.
+    seen_ = {seen.opening, seen.version, sqlite3_total_changes64(connection_.handle())};
+}
+
+// A wider id would turn into another note's id in the windows: such a row is never listed.
+bool Searcher::listed(std::int64_t id, bool deleted) const {
+    return id >= INT32_MIN && id <= INT32_MAX &&
+           std::binary_search(marked_.begin(), marked_.end(), id) == deleted;
+}
+
+Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t limit) {
+    struct Finish {
+        Statements& statements;
+        ~Finish() { statements.finish(); }
+    } finish{*statements_};
+    follow();
+    const std::vector<std::string> found = tokenizer_->query(text);
     Tfoundpage page;
     if (found.empty()) {
         // An empty mark, or any value but 1, is a live note, as in the list.
-        Query all(connection,
+        Query all(connection_,
                   std::string("SELECT id, nev FROM jegyzetek WHERE ifnull(CAST(torolve AS INTEGER), 0) ") +
                       (deleted ? "= 1" : "<> 1") + " ORDER BY id");
         collect(all, page.notes);
@@ -146,86 +230,83 @@ Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bo
             page.notes.resize(limit);
         return page;
     }
-    // The notes marked deleted, few, from the marks' index: reading the marks from the rows would read
-    // every note's text, as the mark is stored after it. Every value that casts to 1 is in the two ranges.
-    Query marked(connection,
-                 "SELECT id FROM jegyzetek WHERE ((torolve >= 1 AND torolve < 2) OR torolve >= '') "
-                 "AND ifnull(CAST(torolve AS INTEGER), 0) = 1");
-    const std::vector<std::int64_t> deletedids = ids(marked);
-    const std::unordered_set<std::int64_t> isdeleted(deletedids.begin(), deletedids.end());
+    Statements& q = *statements_;
     const std::string query = sqldb::fts5prefixquery(found);
-    // Every match once, and the name matches once: each pass over the index costs the same whatever is
-    // done with its rows, and a short prefix's pass is the most a keystroke costs.
-    Query matches(connection, "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1");
-    matches.bind(1, query);
+    // The name matches, newest first, as many as the page holds: they come first.
     std::vector<std::int64_t> order;
-    while (matches.next())
-        if ((isdeleted.count(matches.integer(0)) != 0) == deleted)
-            order.push_back(matches.integer(0));
-    std::reverse(order.begin(), order.end()); // newest first
-    page.total = order.size();
-    if (order.empty())
-        return page;
-    Query innames(connection, "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1");
-    innames.bind(1, "nev : (" + query + ")");
-    const std::vector<std::int64_t> named = ids(innames);
-    const std::unordered_set<std::int64_t> byname(named.begin(), named.end());
-    // Among few matches bm25 puts the best first (a word in the name weighs ten in the text); weighing
-    // thousands costs more than the search, and a few more keystrokes make them few, so until then the
-    // newest come first.
-    if (order.size() <= static_cast<std::size_t>(kRankedMatches)) {
-        Query ranked(connection,
-                     "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 ORDER BY "
-                     "bm25(jegyzetek_kereses, 10.0, 1.0), rowid");
-        ranked.bind(1, query);
-        order.clear();
-        while (ranked.next())
-            if ((isdeleted.count(ranked.integer(0)) != 0) == deleted)
-                order.push_back(ranked.integer(0));
-    }
-    std::stable_partition(order.begin(), order.end(), [&](std::int64_t id) { return byname.count(id) != 0; });
-    Query name(connection, "SELECT nev FROM jegyzetek WHERE id = ?1");
-    for (const std::int64_t id : order) {
-        if (page.notes.size() >= limit)
-            break;
-        // A wider id would turn into another note's id in the windows: such a row is never listed.
-        if (id < INT32_MIN || id > INT32_MAX)
+    bool allnamed = true;
+    q.named.bind(1, "nev : (" + query + ")");
+    while (q.named.next()) {
+        const std::int64_t id = q.named.integer(0);
+        if (!listed(id, deleted))
             continue;
-        name.bind(1, id);
-        if (name.next())
-            page.notes.push_back({static_cast<std::int32_t>(id), name.text(0), {}});
+        if (order.size() == limit) {
+            allnamed = false;
+            break;
+        }
+        order.push_back(id);
     }
-    // Around any word found in the text: the others may be in the name. One pass cuts every piece wanted:
-    // a pass per note would go over the index as many times.
-    std::unordered_map<std::int64_t, std::size_t> wanted;
-    for (std::size_t i = 0; i < page.notes.size() && i < static_cast<std::size_t>(kSnippetNotes); ++i)
-        wanted.emplace(page.notes[i].id, i);
-    if (wanted.empty())
-        return page;
+    const std::unordered_set<std::int64_t> byname(order.begin(), order.end());
+    // Then every match, newest first, counted as far as a count still tells the user something: a short
+    // prefix finds most notes, and counting them all would cost more than the rest of the keystroke. The
+    // page takes the text matches among them while it has room.
+    const std::size_t countable = std::max(limit, kCountedMatches);
+    q.matches.bind(1, query);
+    while (q.matches.next()) {
+        const std::int64_t id = q.matches.integer(0);
+        if (!listed(id, deleted))
+            continue;
+        if (page.total == countable) {
+            page.counted = false;
+            break;
+        }
+        ++page.total;
+        if (allnamed && order.size() < limit && byname.count(id) == 0)
+            order.push_back(id);
+    }
+    // Among few matches bm25 puts the best first (a word in the name weighs ten in the text), the name
+    // matches still first; weighing thousands costs more than the search, and a few more keystrokes make
+    // them few, so until then the newest come first.
+    if (page.total <= static_cast<std::size_t>(kRankedMatches) && page.total > 1) {
+        q.innames.bind(1, "nev : (" + query + ")");
+        const std::vector<std::int64_t> named = ids(q.innames);
+        const std::unordered_set<std::int64_t> everynamed(named.begin(), named.end());
+        q.ranked.bind(1, query);
+        order.clear();
+        while (q.ranked.next())
+            if (listed(q.ranked.integer(0), deleted))
+                order.push_back(q.ranked.integer(0));
+        std::stable_partition(order.begin(), order.end(),
+                              [&](std::int64_t id) { return everynamed.count(id) != 0; });
+        if (order.size() > limit)
+            order.resize(limit);
+    }
+    // The page's names in one statement: a statement per note costs more than finding the rows.
     std::string list;
-    for (const auto& [id, at] : wanted)
+    for (const std::int64_t id : order)
         list += (list.empty() ? "" : ",") + std::to_string(id);
-    Query pieces(
-        connection,
-        "SELECT rowid, snippet(jegyzetek_kereses, 1, char(1), char(2), '…', 10) FROM "
-        "jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 AND rowid BETWEEN ?3 AND ?4 AND +rowid IN "
-        "(SELECT value FROM json_each(?2))");
-    pieces.bind(1, "jegyzet : (" + sqldb::fts5prefixquery(found, true) + ")");
-    pieces.bind(2, "[" + list + "]");
-    // The newest notes come first: the range leaves the older ones' rows unread.
-    std::int64_t low = INT64_MAX, high = INT64_MIN;
-    for (const auto& [id, at] : wanted) {
-        low = std::min<std::int64_t>(low, id);
-        high = std::max<std::int64_t>(high, id);
+    q.names.bind(1, "[" + list + "]");
+    std::unordered_map<std::int64_t, std::string> byid;
+    while (q.names.next())
+        byid.emplace(q.names.integer(0), q.names.text(1));
+    for (const std::int64_t id : order) {
+        const auto at = byid.find(id);
+        if (at != byid.end())
+            page.notes.push_back({static_cast<std::int32_t>(id), std::move(at->second), {}});
     }
-    pieces.bind(3, low);
-    pieces.bind(4, high);
-    while (pieces.next()) {
-        const auto at = wanted.find(pieces.integer(0));
-        if (at != wanted.end())
-            page.notes[at->second].snippet = pieces.text(1);
+    // Around any word found in the text: the others may be in the name.
+    const std::size_t pieces = std::min<std::size_t>(page.notes.size(), kSnippetNotes);
+    for (std::size_t i = 0; i < pieces; ++i) {
+        q.texts.bind(1, page.notes[i].id);
+        if (q.texts.next())
+            page.notes[i].snippet = snippet(*tokenizer_, q.texts.text(0), found);
     }
     return page;
+}
+
+Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
+                      std::size_t limit) {
+    return Searcher(connection).page(text, deleted, limit);
 }
 
 std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted) {

@@ -10,9 +10,11 @@
 // notes, with or without FTS5, and whatever it trusts in a file's schema.
 
 #include "db/Connection.h"
+#include "db/FullText.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,9 @@ struct Tfoundnote {
 
 struct Tfoundpage {
     std::vector<Tfoundnote> notes;
+    // How many notes the search found; with `counted` false, at least so many (the counting stopped).
     std::size_t total = 0;
+    bool counted = true;
 };
 
 namespace noteindex {
@@ -36,9 +40,11 @@ inline constexpr char kMatchStart = '\x01';
 inline constexpr char kMatchEnd = '\x02';
 // Only the first notes found get a snippet: a short query can find every note, and cutting pieces out of
 // thousands of texts would cost more than the search itself.
-inline constexpr int kSnippetNotes = 40;
+inline constexpr int kSnippetNotes = 20;
 // Up to this many notes found are put in order of how well they match; more, newest first.
 inline constexpr int kRankedMatches = 300;
+// A search that finds more notes than a page holds counts them up to this many.
+inline constexpr std::size_t kCountedMatches = 1000;
 
 // Readies the index on the connected connection: makes it when the file lacks it, and rebuilds it when it
 // is stale. Returns false, writing nothing, when the connection's SQLite has no FTS5. Another process
@@ -67,8 +73,39 @@ std::vector<std::string> words(sqldb::Connection& connection, const std::string&
 // id order. Refreshes a stale index first.
 std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted);
 
-// The first `limit` notes the search finds, in the same order, and how many it found in all.
+// The first `limit` notes the search finds, in the same order, and how many it found: all of them, or as
+// many as the larger of `limit` and kCountedMatches when it found more.
 Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
                       std::size_t limit);
+
+// The same search, kept ready from one keystroke to the next on a connection left open: its statements
+// prepared, and what it read of the file (the index found exact, the deletion marks) kept until the file
+// changes or is opened anew.
+class Searcher {
+public:
+    explicit Searcher(sqldb::Connection& connection);
+    ~Searcher();
+    Searcher(const Searcher&) = delete;
+    Searcher& operator=(const Searcher&) = delete;
+
+    // As searchpage, on the connected connection.
+    Tfoundpage page(const std::string& text, bool deleted, std::size_t limit);
+
+private:
+    struct Statements;
+    struct Seen {
+        std::uint64_t opening = 0;
+        std::int64_t version = 0;
+        std::int64_t changes = 0;
+    };
+    void follow();
+    bool listed(std::int64_t id, bool deleted) const;
+
+    sqldb::Connection& connection_;
+    std::unique_ptr<Statements> statements_;
+    std::unique_ptr<sqldb::FullTextTokenizer> tokenizer_;
+    std::vector<std::int64_t> marked_;
+    Seen seen_;
+};
 
 } // namespace noteindex

@@ -104,20 +104,31 @@ std::vector<Tfoundnote> Tzkpldm::keresjegyzetek(const std::string& text, bool de
     return keresoldal(text, deleted, SIZE_MAX).notes;
 }
 
-Tfoundpage Tzkpldm::keresoldal(const std::string& text, bool deleted, std::size_t limit) {
+Tfoundpage Tzkpldm::keresoldal(const std::string& text, bool deleted, std::size_t limit, bool keepopen) {
     if (search_ == Search::unavailable)
         throw sqldb::Error(searchunavailable_);
     db.connect();
     struct Disconnect {
         sqldb::Connection& db;
-        ~Disconnect() { db.disconnect(); }
-    } disconnect{db};
+        bool keepopen;
+        ~Disconnect() {
+            if (!keepopen)
+                db.disconnect();
+        }
+    } disconnect{db, keepopen};
     if (search_ != Search::ready) {
         prepareindex();
         if (search_ != Search::ready)
             throw sqldb::Error(searchunavailable_);
     }
-    return noteindex::searchpage(db, text, deleted, limit);
+    if (!searcher_)
+        searcher_ = std::make_unique<noteindex::Searcher>(db);
+    return searcher_->page(text, deleted, limit);
+}
+
+void Tzkpldm::keresesvege() {
+    if (!db.intransaction())
+        db.disconnect();
 }
 
 void Tzkpldm::indexnote(std::int64_t id, const noteindex::Indexed* before) {

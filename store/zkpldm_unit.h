@@ -134,8 +134,12 @@ public:
     // Connects, reads and disconnects (a stale index is rebuilt first). Throws sqldb::Error when search
     // is unavailable (see searchunavailable), or on the engine's failures.
     std::vector<Tfoundnote> keresjegyzetek(const std::string& text, bool deleted);
-    // The same, the first `limit` notes only, and how many were found.
-    Tfoundpage keresoldal(const std::string& text, bool deleted, std::size_t limit);
+    // The same, the first `limit` notes only, and how many were found. With `keepopen` the connection stays
+    // open for the next keystroke's search, its pages and the index's state read already, until
+    // keresesvege() or any other call of the store closes it.
+    Tfoundpage keresoldal(const std::string& text, bool deleted, std::size_t limit, bool keepopen = false);
+    // Closes the connection a search kept open, so that other programs may replace the file.
+    void keresesvege();
     // Why the notes cannot be searched (the SQLite in use has no FTS5), or empty when they can, or may
     // once the index can be made.
     const std::string& searchunavailable() const { return searchunavailable_; }
@@ -169,6 +173,7 @@ private:
     enum class Search { unknown, ready, unavailable };
     Search search_ = Search::unknown;
     std::string searchunavailable_;
+    std::unique_ptr<noteindex::Searcher> searcher_; // made at the first search, on db
 };
 
 // Whether a row id of jegyzetek can be a note's. The engine hands out 64-bit ids and the windows hold 32

@@ -175,6 +175,12 @@ void TForm2::buildcomponents() {
                        "selection-background-color: #896C07; }"));
     kereses->hide();
     kereses->installEventFilter(this);
+    // The store keeps the file open from one keystroke's search to the next; a pause in the typing lets
+    // go of it, as other programs (synchronising ones) may want to replace the file.
+    searchpause_ = new QTimer(this);
+    searchpause_->setSingleShot(true);
+    searchpause_->setInterval(kSearchPause);
+    connect(searchpause_, &QTimer::timeout, this, [this] { zkpldm->keresesvege(); });
     connect(kereses, &QLineEdit::textChanged, this, [this] {
         highlighted_ = -1;
         pinlet::runhandler([this] { showitems(); });
@@ -362,11 +368,14 @@ void TForm2::showitems() {
     std::vector<Tfoundnote> notes;
     bool searched = false;
     std::size_t more = 0;
+    bool counted = true;
     if (searching() && !kereses->text().trimmed().isEmpty() && zkpldm->searchunavailable().empty()) {
         // A short prefix finds thousands; the best of them are shown, and a few more keystrokes the rest.
-        Tfoundpage page = zkpldm->keresoldal(kereses->text().toStdString(), restoring, kShownMatches);
+        Tfoundpage page = zkpldm->keresoldal(kereses->text().toStdString(), restoring, kShownMatches, true);
+        searchpause_->start();
         notes = std::move(page.notes);
         more = page.total - notes.size();
+        counted = page.counted;
         searched = true;
     } else {
         for (Tlistednote& note : zkpldm->listjegyzetek(restoring))
@@ -395,7 +404,7 @@ void TForm2::showitems() {
     else if (searched && notes.empty())
         text += (text.empty() ? "" : "\r\n") + kNothingFound.toStdString();
     else if (more > 0)
-        text += "\r\n" + kMoreFound.arg(more).toStdString();
+        text += "\r\n" + (counted ? kMoreFound : kAtLeastMoreFound).arg(more).toStdString();
     MiniHtmlLabel1->setHTMLText(text);
 }
 
@@ -425,6 +434,8 @@ void TForm2::startsearch(const QString& typed) {
 }
 
 void TForm2::endsearch() {
+    searchpause_->stop();
+    zkpldm->keresesvege();
     const bool had = !kereses->text().isEmpty();
     kereses->hide();
     setFocus();

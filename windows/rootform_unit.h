@@ -75,7 +75,10 @@ public:
     static inline const QString kAutostartItem = QStringLiteral("Indítás bejelentkezéskor");
     static inline const QString kNothingFound = QStringLiteral("Nincs találat.");
     static inline const QString kMoreFound = QStringLiteral("… és még %1 találat");
-    static constexpr std::size_t kShownMatches = 200;
+    static inline const QString kAtLeastMoreFound = QStringLiteral("… és még legalább %1 találat");
+    static constexpr std::size_t kShownMatches = 50;
+    // How long a pause in the typing keeps the database file open for the next keystroke, ms.
+    static constexpr int kSearchPause = 2000;
     // How often the window tries again to put its icon into a notification area that was not there.
     static constexpr int kTrayRetryMs = 2000;
 
@@ -183,6 +186,7 @@ private:
     TNoteBackups* backups_ = nullptr;
     TConflictCopyOffer* conflicts_ = nullptr;
     QLineEdit* kereses = nullptr;
+    QTimer* searchpause_ = nullptr;
 
     std::vector<std::int32_t> shown_; // the notes listed, in list order
     std::vector<int> shownline_;      // the first line of each of their rows, and the lines in all last

@@ -5,6 +5,8 @@
 #include "storefixture.h"
 
 #include "db/DbError.h"
+#include "db/Query.h"
+#include "store/SearchSnippet.h"
 
 #include <gtest/gtest.h>
 
@@ -230,7 +232,12 @@ TEST_F(SearchTest, TwoStartsUpgradingTheSameFileAtOnceBothFindItExact) {
          "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
          "INSERT INTO jegyzetek (nev, jegyzet) SELECT 'jegyzet ' || i, 'körte alma szilva ' || i FROM n");
     store.reset();
-    exec(dbpath, "DROP TABLE jegyzetek_kereses");
+    // An index made the way an earlier Pinlet made it, exact as far as its counters tell: it is made anew.
+    exec(dbpath,
+         "DROP TABLE jegyzetek_kereses; CREATE VIRTUAL TABLE jegyzetek_kereses USING fts5(nev, "
+         "jegyzet, content='jegyzetek', content_rowid='id', tokenize='unicode61 remove_diacritics 2', "
+         "prefix='2'); INSERT INTO jegyzetek_kereses (jegyzetek_kereses) VALUES ('rebuild'); "
+         "UPDATE kereses_allapot SET indexelt = valtozas");
     std::vector<std::unique_ptr<Tzkpldm>> stores;
     for (int i = 0; i < 3; ++i)
         stores.push_back(std::make_unique<Tzkpldm>(testenvironment(folder, clock)));
@@ -248,6 +255,92 @@ TEST_F(SearchTest, TwoStartsUpgradingTheSameFileAtOnceBothFindItExact) {
     EXPECT_EQ(ids(store->keresjegyzetek("alma", false)).front(), 3000);
     EXPECT_EQ(ids(store->keresjegyzetek("alma 2999", false)).front(), 3000);
     expectexact({"korte", "299", "jegyzet 1"});
+    EXPECT_NE(query("SELECT sql FROM sqlite_master WHERE name = 'jegyzetek_kereses'").find("detail=column"),
+              std::string::npos);
+
+    // A page of thousands found counts them as far as a thousand, or as far as the page reaches.
+    const std::vector<std::int32_t> whole = ids(store->keresjegyzetek("alma", false));
+    ASSERT_EQ(whole.size(), 3000u);
+    for (const std::size_t limit :
+         {std::size_t(10), std::size_t(1000), std::size_t(2000), std::size_t(5000)}) {
+        const Tfoundpage page = store->keresoldal("alma", false, limit);
+        EXPECT_EQ(page.total, std::min<std::size_t>(std::max<std::size_t>(limit, 1000), 3000)) << limit;
+        EXPECT_EQ(page.counted, limit >= 3000) << limit;
+        EXPECT_EQ(ids(page.notes), std::vector<std::int32_t>(
+                                       whole.begin(), whole.begin() + std::min<std::size_t>(limit, 3000)));
+    }
+}
+
+// Kept open from one keystroke to the next, the search still follows every change of the file: another
+// program's commit, and one of its own connection's.
+TEST_F(SearchTest, AFileKeptOpenIsFollowed) {
+    const std::int32_t a = store->savejegyzet(-1, {"alma", "egy"});
+    const std::int32_t b = store->savejegyzet(-1, {"alma", "kettő"});
+    const auto found = [&](const std::string& text, bool deleted = false) {
+        return ids(store->keresoldal(text, deleted, 10, true).notes);
+    };
+    EXPECT_EQ(found("alma"), (std::vector<std::int32_t>{a, b}));
+    // Open between keystrokes, the file is not locked for other programs' writes.
+    exec(dbpath, "UPDATE jegyzetek SET torolve = 1 WHERE id = " + std::to_string(a));
+    EXPECT_EQ(found("alma"), std::vector<std::int32_t>{b});
+    EXPECT_EQ(found("alma", true), std::vector<std::int32_t>{a});
+    sqldb::execute(store->db, "UPDATE jegyzetek SET torolve = 0 WHERE id = " + std::to_string(a));
+    EXPECT_EQ(found("alma"), (std::vector<std::int32_t>{a, b}));
+    // A writer that does not keep the index: the next search rebuilds it.
+    exec(dbpath, "UPDATE jegyzetek SET jegyzet = 'három' WHERE id = " + std::to_string(b));
+    EXPECT_EQ(found("harom"), std::vector<std::int32_t>{b});
+    EXPECT_TRUE(store->db.connected());
+    store->keresesvege();
+    EXPECT_FALSE(store->db.connected());
+}
+
+// The piece of text under a name: the words around the first match, every match marked, cut where the text
+// goes on, whatever characters the text holds.
+TEST_F(SearchTest, ThePieceOfTextAroundTheFirstMatch) {
+    const std::string ten = "egy kettő három négy öt hat hét nyolc kilenc tíz tizenegy";
+    const std::string dashes(100, '-');
+    const std::string twenty(20, '-');
+    struct Case {
+        std::string text;
+        std::vector<std::string> found;
+        std::size_t width;
+        std::string piece;
+    };
+    const std::vector<Case> cases = {
+        {"alma körte szilva", {"kor"}, 10, "alma \x01körte\x02 szilva"},
+        {ten,
+         {"egy"},
+         4,
+         "\x01"
+         "egy\x02 kettő három négy…"},
+        {ten, {"hat"}, 4, "…négy öt \x01hat\x02 hét…"},
+        {ten, {"tizenegy"}, 4, "…nyolc kilenc tíz \x01tizenegy\x02"},
+        {ten, {"ti"}, 4, "…nyolc kilenc \x01tíz\x02 \x01tizenegy\x02"},
+        {"ÁRVÍZTŰRŐ tükörfúrógép.", {"arvizturo"}, 10, "\x01ÁRVÍZTŰRŐ\x02 tükörfúrógép."},
+        {"(tej), kenyér, TEJ!", {"tej"}, 10, "(\x01tej\x02), kenyér, \x01TEJ\x02!"},
+        {"tej kenyér alma",
+         {"ken", "alm"},
+         10,
+         "tej \x01kenyér\x02 \x01"
+         "alma\x02"},
+        {"a\x01"
+         "b \x02tej",
+         {"tej"},
+         10,
+         "ab \x01tej\x02"},
+        {"alma" + dashes + "körte" + dashes,
+         {"korte"},
+         10,
+         "alma" + twenty + "…" + twenty + "\x01körte\x02" + twenty + "…"},
+        {"sor\r\nújsor", {"ujs"}, 10, "sor\r\n\x01újsor\x02"},
+        {"alma körte", {"szilva"}, 10, ""},
+        {"", {"alma"}, 10, ""},
+    };
+    store->db.connect();
+    const sqldb::FullTextTokenizer tokenizer(store->db, {"unicode61", "remove_diacritics", "2"});
+    for (const Case& c : cases)
+        EXPECT_EQ(noteindex::snippet(tokenizer, c.text, c.found, c.width), c.piece) << c.text;
+    store->db.disconnect();
 }
 
 // A page is the first notes of the whole search, in its order, with the count of them all; the marks,

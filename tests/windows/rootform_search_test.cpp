@@ -5,6 +5,7 @@
 
 #include "controls/MiniHtmlLabel.h"
 #include "controls/MiniHtmlPopup.h"
+#include "db/Query.h"
 #include "shell/dialogs.h"
 #include "windows/ListRows.h"
 #include "windows/mainform_unit.h"
@@ -241,5 +242,22 @@ TEST_F(ListSearchTest, ABroadSearchShowsThePageAndCountsTheRest) {
 
     type(" ritka");
     EXPECT_EQ(list().find(TForm2::kMoreFound.arg(3).toStdString()), std::string::npos);
+    // Typing keeps the file open from one keystroke to the next; a pause lets go of it, and so does the
+    // end of the search, for other programs that replace the file.
+    EXPECT_TRUE(store->db.connected());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !store->db.connected(); }, 10 * TForm2::kSearchPause));
     EXPECT_EQ(ids(store->keresoldal("alma ritka", false, TForm2::kShownMatches).notes).size(), 1u);
+
+    // Beyond a thousand found the counting stops, and the line says so.
+    store->db.connect();
+    sqldb::execute(store->db,
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                   "INSERT INTO jegyzetek (nev, jegyzet) SELECT 'alma', 'szöveg' FROM n");
+    store->db.disconnect();
+    for (int i = 0; i < 6; ++i)
+        key(Qt::Key_Backspace);
+    EXPECT_NE(list().find(TForm2::kAtLeastMoreFound.arg(1000 - TForm2::kShownMatches).toStdString()),
+              std::string::npos);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(store->db.connected());
 }
