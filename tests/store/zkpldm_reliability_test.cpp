@@ -206,7 +206,8 @@ TEST(StoreReliability, KilledWhileSavingLosesNothingAcknowledged) {
         }
     }
     EXPECT_GT(acknowledged.size(), 20u);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+    // Two hundred starts and kills take seconds; minutes mean saves that hang, not a busy machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(240));
 }
 
 TEST(StoreReliability, TwoProcessesSavingAtOnceEachLand) {
