@@ -129,18 +129,26 @@ pinlet_private_user() {
 
 # ---- a test script's run of the program
 
-# pinlet_test_run NAME: a fresh folder, WORK, that goes when the script ends, together with the desktop and
-# the program started by pinlet_start.
+# pinlet_test_run NAME: a fresh folder, WORK, that goes when the script ends (kept when KEEP is set, to look
+# into), together with the desktop, the program started by pinlet_start and whatever the script's own
+# pinlet_test_cleanup, if it defines one, stops.
 pinlet_test_run() {
     WORK=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
     PINLET_PID=""
+    PINLET_TEST_STARTED=$(date +%s%3N)
     trap _pinlet_test_finish EXIT
 }
 
 _pinlet_test_finish() {
     [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
+    declare -F pinlet_test_cleanup >/dev/null && pinlet_test_cleanup
     pinlet_desktop_stop
-    rm -rf "$WORK"
+    [ -n "${KEEP:-}" ] || rm -rf "$WORK"
+}
+
+# pinlet_step MESSAGE: the message after the milliseconds since pinlet_test_run, to see where time goes.
+pinlet_step() {
+    echo "$(($(date +%s%3N) - PINLET_TEST_STARTED)) ms: $*"
 }
 
 # pinlet_start PROGRAM: starts it in the background, its output in WORK/pinlet.log, its pid in PINLET_PID.

@@ -10,27 +10,9 @@ PINLET=$1
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$ROOT/scripts/desktop.sh"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/pinlet-commands.XXXXXX")
-PINLET_PID=""
-STARTED=$(date +%s%3N)
-
-finish() {
-    [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
-    pinlet_desktop_stop
-    rm -rf "$WORK"
-}
-trap finish EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    echo "--- program output:" >&2
-    cat "$WORK/pinlet.log" >&2 2>/dev/null
-    exit 1
-}
-
-step() {
-    echo "$(($(date +%s%3N) - STARTED)) ms: $*"
-}
+pinlet_test_run pinlet-commands
+fail() { pinlet_fail "$@"; }
+step() { pinlet_step "$@"; }
 
 # A user of its own, with configuration folders of its own.
 pinlet_private_user "$WORK"
@@ -55,15 +37,7 @@ status=$?
 grep -q "ismeretlen kapcsoló: --bogus" "$WORK/out" || fail "an unknown option said '$(cat "$WORK/out")'"
 step "--version, --help and an unknown option answer without a display"
 
-pinlet_desktop_start "$WORK"
-case $? in
-0) ;;
-1)
-    echo "SKIP: no X server can be started here, so the program cannot be driven on a desktop"
-    exit 77
-    ;;
-*) fail "the desktop came up without a system tray" ;;
-esac
+pinlet_test_desktop "$WORK" || fail "the desktop came up without a system tray"
 export QT_QPA_PLATFORM=xcb
 
 sql() {

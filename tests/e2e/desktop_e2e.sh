@@ -10,29 +10,13 @@ PINLET=$1
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$ROOT/scripts/desktop.sh"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/pinlet-desktop-e2e.XXXXXX")
-PINLET_PID=""
+pinlet_test_run pinlet-desktop-e2e
 STRUT_PID=""
-STARTED=$(date +%s%3N)
-
-finish() {
-    [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
+pinlet_test_cleanup() {
     [ -n "$STRUT_PID" ] && kill "$STRUT_PID" 2>/dev/null
-    pinlet_desktop_stop
-    rm -rf "$WORK"
 }
-trap finish EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    echo "--- program output:" >&2
-    cat "$WORK/pinlet.log" >&2 2>/dev/null
-    exit 1
-}
-
-step() {
-    echo "$(($(date +%s%3N) - STARTED)) ms: $*"
-}
+fail() { pinlet_fail "$@"; }
+step() { pinlet_step "$@"; }
 
 pinlet_xserver_start "$WORK" || {
     echo "SKIP: no X server can be started here, so the program cannot be driven on a desktop"
@@ -197,4 +181,4 @@ step "the delete question: no taskbar button, above the list window"
 kill "$PINLET_PID"
 wait "$PINLET_PID" 2>/dev/null
 PINLET_PID=""
-echo "PASS in $(($(date +%s%3N) - STARTED)) ms"
+echo "PASS in $(($(date +%s%3N) - PINLET_TEST_STARTED)) ms"

@@ -7,37 +7,11 @@ PINLET=$1
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$ROOT/scripts/desktop.sh"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/pinlet-e2e.XXXXXX")
-PINLET_PID=""
-STARTED=$(date +%s%3N)
+pinlet_test_run pinlet-e2e
+fail() { pinlet_fail "$@"; }
+step() { pinlet_step "$@"; }
 
-finish() {
-    [ -n "$PINLET_PID" ] && kill "$PINLET_PID" 2>/dev/null
-    pinlet_desktop_stop
-    rm -rf "$WORK"
-}
-trap finish EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    echo "--- program output:" >&2
-    cat "$WORK/pinlet.log" >&2 2>/dev/null
-    exit 1
-}
-
-step() {
-    echo "$(($(date +%s%3N) - STARTED)) ms: $*"
-}
-
-pinlet_desktop_start "$WORK"
-case $? in
-0) ;;
-1)
-    echo "SKIP: no X server can be started here, so the program cannot be driven on a desktop"
-    exit 77
-    ;;
-*) fail "the desktop came up without a system tray" ;;
-esac
+pinlet_test_desktop "$WORK" || fail "the desktop came up without a system tray"
 
 pinlet_private_user "$WORK"
 DB="$HOME/Documents/pinlet.db"
@@ -263,4 +237,4 @@ PINLET_PID=""
     fail "the edit was lost at a termination signal: '$(note_text 1)'"
 step "a termination signal ends the program in order, keeping the edited note"
 
-echo "PASS in $(($(date +%s%3N) - STARTED)) ms"
+echo "PASS in $(($(date +%s%3N) - PINLET_TEST_STARTED)) ms"

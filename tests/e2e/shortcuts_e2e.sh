@@ -10,39 +10,15 @@ KEYGRAB=$2
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$ROOT/scripts/desktop.sh"
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/pinlet-shortcuts.XXXXXX")
-PINLET_PID=""
+pinlet_test_run pinlet-shortcuts
 HOLDER_PID=""
-STARTED=$(date +%s%3N)
-
-finish() {
-    [ -n "${PINLET_PID:-}" ] && kill "$PINLET_PID" 2>/dev/null
+pinlet_test_cleanup() {
     [ -n "${HOLDER_PID:-}" ] && kill "$HOLDER_PID" 2>/dev/null
-    pinlet_desktop_stop
-    [ -n "${KEEP:-}" ] || rm -rf "$WORK"
 }
-trap finish EXIT
+fail() { pinlet_fail "$@"; }
+step() { pinlet_step "$@"; }
 
-fail() {
-    echo "FAIL: $*" >&2
-    echo "--- program output:" >&2
-    cat "$WORK/pinlet.log" >&2 2>/dev/null
-    exit 1
-}
-
-step() {
-    echo "$(($(date +%s%3N) - STARTED)) ms: $*"
-}
-
-pinlet_desktop_start "$WORK"
-case $? in
-0) ;;
-1)
-    echo "SKIP: no X server can be started here, so the shortcuts cannot be pressed"
-    exit 77
-    ;;
-*) fail "the desktop came up without a system tray" ;;
-esac
+pinlet_test_desktop "$WORK" || fail "the desktop came up without a system tray"
 pinlet_private_user "$WORK"
 DB="$HOME/Documents/pinlet.db"
 LIST_SIZE=612x285
@@ -164,4 +140,4 @@ pinlet_unmapped "$LIST" || fail "Ctrl+Alt+J still brings the list up after list=
 stop_pinlet
 step "new=Ctrl+Alt+K moved the new-note key, an empty list= switched the list key off"
 
-echo "PASS in $(($(date +%s%3N) - STARTED)) ms"
+echo "PASS in $(($(date +%s%3N) - PINLET_TEST_STARTED)) ms"
