@@ -328,7 +328,7 @@ void typed(benchmark::internal::Benchmark* b) {
 BENCHMARK(Search)->Apply(typed);
 BENCHMARK(SearchTyping)->Apply(typed);
 BENCHMARK(LikeScan)->Apply(typed);
-BENCHMARK(SearchToPaint)->Apply(typed)->Iterations(5);
+BENCHMARK(SearchToPaint)->Apply(typed)->Iterations(50);
 BENCHMARK(FirstStart)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(NextStart)->Unit(benchmark::kMillisecond)->Iterations(5);
 
