@@ -1,5 +1,7 @@
 #include "db/Query.h"
 
+#include "db/ValueNumber.h"
+
 #include <sqlite3.h>
 
 namespace sqldb {
@@ -77,6 +79,19 @@ std::string Query::text(int column) const {
 
 std::int64_t Query::integer(int column) const {
     return sqlite3_column_int64(statement_, column);
+}
+
+std::int64_t Query::largeint(int column) const {
+    switch (sqlite3_column_type(statement_, column)) {
+    case SQLITE_INTEGER:
+        return sqlite3_column_int64(statement_, column);
+    case SQLITE_FLOAT:
+        return realasinteger(sqlite3_column_double(statement_, column));
+    case SQLITE_NULL:
+        return 0;
+    default:
+        return textasinteger(text(column));
+    }
 }
 
 bool Query::isnull(int column) const {
