@@ -32,6 +32,18 @@ void MiniHtmlControl::setHTMLText(const std::string& text) {
     textChanged();
 }
 
+void MiniHtmlControl::setHTMLText(std::string&& text) {
+    const std::string_view written = text;
+    if (written.find('\r') != std::string_view::npos || written.find('\n') != std::string_view::npos) {
+        setHTMLText(static_cast<const std::string&>(text));
+        return;
+    }
+    text_ = std::move(text);
+    // A long text built by appending holds up to twice its size; it is kept for as long as it is shown.
+    text_.shrink_to_fit();
+    textChanged();
+}
+
 void MiniHtmlControl::textChanged() {
     tracker_.clearHover();
     cache_.clear();

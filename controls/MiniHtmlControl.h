@@ -22,6 +22,8 @@ public:
     // The mini-HTML text. A control keeps it as lines joined with nothing between them, so every CR and
     // LF is dropped: a line break in the display is written "<BR>".
     void setHTMLText(const std::string& text);
+    // The same; a text without line ends is taken over, not copied.
+    void setHTMLText(std::string&& text);
     const std::string& HTMLText() const { return text_; }
 
     void setURLColor(TColor color);

@@ -359,44 +359,51 @@ void TForm2::showitems() {
         text = kRestoreHeader.toStdString() + "<br>";
         lines = 1;
     }
-    std::vector<Tfoundnote> notes;
+    std::vector<Tfoundnote> found;
+    std::vector<Tlistednote> listed;
     bool searched = false;
     std::size_t more = 0;
     if (searching() && !kereses->text().trimmed().isEmpty() && zkpldm->searchunavailable().empty()) {
         // A short prefix finds thousands; the best of them are shown, and a few more keystrokes the rest.
         Tfoundpage page = zkpldm->keresoldal(kereses->text().toStdString(), restoring, kShownMatches);
-        notes = std::move(page.notes);
-        more = page.total - notes.size();
+        found = std::move(page.notes);
+        more = page.total - found.size();
         searched = true;
     } else {
-        for (Tlistednote& note : zkpldm->listjegyzetek(restoring))
-            notes.push_back({note.id, std::move(note.nev), {}});
+        listed = zkpldm->listjegyzetek(restoring);
     }
+    const std::size_t count = searched ? found.size() : listed.size();
+    const auto idof = [&](std::size_t i) { return searched ? found[i].id : listed[i].id; };
     shown_.clear();
     shownline_.clear();
-    bool found = false;
-    for (const Tfoundnote& note : notes) {
-        found = found || note.id == highlighted_;
-        shown_.push_back(note.id);
+    shown_.reserve(count);
+    shownline_.reserve(count + 1);
+    bool highlightshown = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        highlightshown = highlightshown || idof(i) == highlighted_;
+        shown_.push_back(idof(i));
         shownline_.push_back(lines);
-        lines += note.snippet.empty() ? 1 : 2;
+        lines += searched && !found[i].snippet.empty() ? 2 : 1;
     }
     shownline_.push_back(lines);
     // A rebuild keeps the highlight on its note while the note is listed.
-    if (!found)
+    if (!highlightshown)
         highlighted_ = -1;
-    for (const Tfoundnote& note : notes) {
-        if (!text.empty())
-            text += "\r\n";
-        text += listrow(note.id, note.nev, note.id == highlighted_, note.snippet);
+    // The rows follow one another without line ends, which the label would only take out again.
+    static const std::string nosnippet;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (searched)
+            appendlistrow(text, found[i].id, found[i].nev, found[i].id == highlighted_, found[i].snippet);
+        else
+            appendlistrow(text, listed[i].id, listed[i].nev, listed[i].id == highlighted_, nosnippet);
     }
-    if (restoring && notes.empty() && !searched)
-        text += "\r\n" + kNoDeleted.toStdString();
-    else if (searched && notes.empty())
-        text += (text.empty() ? "" : "\r\n") + kNothingFound.toStdString();
+    if (restoring && count == 0 && !searched)
+        text += kNoDeleted.toStdString();
+    else if (searched && count == 0)
+        text += kNothingFound.toStdString();
     else if (more > 0)
-        text += "\r\n" + kMoreFound.arg(more).toStdString();
-    MiniHtmlLabel1->setHTMLText(text);
+        text += kMoreFound.arg(more).toStdString();
+    MiniHtmlLabel1->setHTMLText(std::move(text));
 }
 
 bool TForm2::searching() const {
