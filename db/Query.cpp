@@ -72,9 +72,13 @@ void Query::run() {
 }
 
 std::string Query::text(int column) const {
+    return std::string(textview(column));
+}
+
+std::string_view Query::textview(int column) const {
     const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
-    return std::string(bytes ? bytes : "",
-                       static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)));
+    return std::string_view(bytes ? bytes : "",
+                            static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)));
 }
 
 std::int64_t Query::integer(int column) const {

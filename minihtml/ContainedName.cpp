@@ -247,7 +247,8 @@ Contained Contain(std::string_view name) {
 
 std::string ContainedNameMarkup(std::string_view name, std::string_view fallback) {
     // Most names hold nothing to contain: they are their own markup, and a long list has thousands.
-    if (name.find_first_of("<&\r\n") == std::string_view::npos)
+    if (std::none_of(name.begin(), name.end(),
+                     [](char c) { return c == '<' || c == '&' || c == '\r' || c == '\n'; }))
         return Draws(name) ? std::string(name) : EscapeMiniHtmlText(fallback);
     Contained contained = Contain(name);
     return Draws(contained.text) ? std::move(contained.markup) : EscapeMiniHtmlText(fallback);

@@ -408,8 +408,16 @@ std::vector<std::int64_t> Tzkpldm::markeddeleted() {
 }
 
 std::vector<Tlistednote> Tzkpldm::listjegyzetek(bool deleted) {
-    db.connect();
     std::vector<Tlistednote> notes;
+    eachlistednote(deleted, [&](std::int32_t id, std::string_view nev) {
+        notes.push_back({id, std::string(nev)});
+    });
+    return notes;
+}
+
+void Tzkpldm::eachlistednote(bool deleted,
+                             const std::function<void(std::int32_t id, std::string_view nev)>& visit) {
+    db.connect();
     {
         const std::vector<std::int64_t> marked = markeddeleted();
         // Only the columns before the text: the rest of a row is never read.
@@ -419,11 +427,10 @@ std::vector<Tlistednote> Tzkpldm::listjegyzetek(bool deleted) {
                 continue;
             const std::int64_t id = rows.largeint(1);
             if (isnoteid(id))
-                notes.push_back({static_cast<std::int32_t>(id), rows.text(2)});
+                visit(static_cast<std::int32_t>(id), rows.textview(2));
         }
     }
     db.disconnect();
-    return notes;
 }
 
 void Tzkpldm::setsetup(const std::string& key, const std::string& value) {

@@ -42,7 +42,7 @@ std::string escapedmarkup(const std::string& text) {
     return result;
 }
 
-void appendlistrow(std::string& text, std::int32_t id, const std::string& name, bool highlighted,
+void appendlistrow(std::string& text, std::int32_t id, std::string_view name, bool highlighted,
                    const std::string& snippet) {
     // The name keeps its formatting within its own row; one that draws nothing shows its id instead.
     // Written straight into the list's text: a long list makes a row for every note at every rebuild.

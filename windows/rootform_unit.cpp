@@ -359,50 +359,44 @@ void TForm2::showitems() {
         text = kRestoreHeader.toStdString() + "<br>";
         lines = 1;
     }
-    std::vector<Tfoundnote> found;
-    std::vector<Tlistednote> listed;
+    // Kept apart until the list is read whole: a failure half-way leaves the list shown as it was.
+    std::vector<std::int32_t> shown;
+    std::vector<int> shownline;
+    bool highlightshown = false;
+    // The rows follow one another without line ends, which the label would only take out again.
+    const auto addrow = [&](std::int32_t id, std::string_view nev, const std::string& snippet) {
+        highlightshown = highlightshown || id == highlighted_;
+        shown.push_back(id);
+        shownline.push_back(lines);
+        lines += snippet.empty() ? 1 : 2;
+        appendlistrow(text, id, nev, id == highlighted_, snippet);
+    };
     bool searched = false;
     std::size_t more = 0;
     if (searching() && !kereses->text().trimmed().isEmpty() && zkpldm->searchunavailable().empty()) {
         // A short prefix finds thousands; the best of them are shown, and a few more keystrokes the rest.
-        Tfoundpage page = zkpldm->keresoldal(kereses->text().toStdString(), restoring, kShownMatches);
-        found = std::move(page.notes);
-        more = page.total - found.size();
+        const Tfoundpage page = zkpldm->keresoldal(kereses->text().toStdString(), restoring, kShownMatches);
+        for (const Tfoundnote& note : page.notes)
+            addrow(note.id, note.nev, note.snippet);
+        more = page.total - page.notes.size();
         searched = true;
     } else {
-        listed = zkpldm->listjegyzetek(restoring);
+        static const std::string nosnippet;
+        zkpldm->eachlistednote(restoring,
+                               [&](std::int32_t id, std::string_view nev) { addrow(id, nev, nosnippet); });
     }
-    const std::size_t count = searched ? found.size() : listed.size();
-    const auto idof = [&](std::size_t i) { return searched ? found[i].id : listed[i].id; };
-    shown_.clear();
-    shownline_.clear();
-    shown_.reserve(count);
-    shownline_.reserve(count + 1);
-    bool highlightshown = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        highlightshown = highlightshown || idof(i) == highlighted_;
-        shown_.push_back(idof(i));
-        shownline_.push_back(lines);
-        lines += searched && !found[i].snippet.empty() ? 2 : 1;
-    }
-    shownline_.push_back(lines);
+    shownline.push_back(lines);
     // A rebuild keeps the highlight on its note while the note is listed.
     if (!highlightshown)
         highlighted_ = -1;
-    // The rows follow one another without line ends, which the label would only take out again.
-    static const std::string nosnippet;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (searched)
-            appendlistrow(text, found[i].id, found[i].nev, found[i].id == highlighted_, found[i].snippet);
-        else
-            appendlistrow(text, listed[i].id, listed[i].nev, listed[i].id == highlighted_, nosnippet);
-    }
-    if (restoring && count == 0 && !searched)
+    if (restoring && shown.empty() && !searched)
         text += kNoDeleted.toStdString();
-    else if (searched && count == 0)
+    else if (searched && shown.empty())
         text += kNothingFound.toStdString();
     else if (more > 0)
         text += kMoreFound.arg(more).toStdString();
+    shown_ = std::move(shown);
+    shownline_ = std::move(shownline);
     MiniHtmlLabel1->setHTMLText(std::move(text));
 }
 
