@@ -15,6 +15,17 @@ bool isLetter(char c, char upper) {
     return c == upper || c == upper - 'A' + 'a';
 }
 
+// The next c at or after from, or npos. Tags lie a few characters apart in a list: a plain loop beats a
+// library search started for every one.
+std::size_t nextChar(std::string_view text, char c, std::size_t from) {
+    for (; from < text.size(); ++from) {
+        if (text[from] == c) {
+            return from;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // The runs of a line: measured with the font's external leading, as the engine measures them.
 constexpr unsigned kMeasureFlags = dtBottom | dtExpandTabs | dtExternalLeading;
 
@@ -63,8 +74,8 @@ std::vector<std::size_t> SplitIndependentLines(std::string_view text, unsigned b
     bool inAnchor = false;
     unsigned styles = 0; // bold, italic, underline, strike-out set by the text: each tag sets or clears one
     std::size_t pos = 0;
-    while ((pos = text.find('<', pos)) != std::string::npos) {
-        const std::size_t close = text.find('>', pos);
+    while ((pos = nextChar(text, '<', pos)) != std::string::npos) {
+        const std::size_t close = nextChar(text, '>', pos);
         if (close == std::string::npos) {
             return {};
         }
@@ -123,6 +134,7 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_vie
         if (starts.size() < 2) {
             starts.clear();
         }
+        starts.shrink_to_fit(); // kept while the text is shown
         std::vector<Piece> pieces(starts.empty() ? 0 : starts.size() - 1);
         if (sameLayout && split_ && !pieces.empty()) {
             // Pieces whose bytes are the same as before, at the same place counted from the start or from
@@ -166,9 +178,14 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_vie
 }
 
 void MiniHtmlLineIndex::restartPrefix() {
-    tops_.assign(1, 0);
-    anchorsBefore_.assign(1, 0);
-    widestBefore_.assign(1, 0);
+    // Sized for every piece at once: a long list is measured whole soon after it shows, and kept so.
+    for (std::vector<int>* prefix : {&tops_, &anchorsBefore_, &widestBefore_}) {
+        prefix->assign(1, 0);
+        if (prefix->capacity() != pieces_.size() + 1) {
+            prefix->shrink_to_fit();
+            prefix->reserve(pieces_.size() + 1);
+        }
+    }
     restHeight_ = 0;
     widest_ = 0;
     for (const Piece& piece : pieces_) {

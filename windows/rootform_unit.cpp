@@ -397,6 +397,8 @@ void TForm2::showitems() {
         text += kMoreFound.arg(more).toStdString();
     shown_ = std::move(shown);
     shownline_ = std::move(shownline);
+    shown_.shrink_to_fit(); // kept while the list is shown
+    shownline_.shrink_to_fit();
     MiniHtmlLabel1->setHTMLText(std::move(text));
 }
 
