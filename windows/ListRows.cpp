@@ -52,7 +52,7 @@ void appendlistrow(std::string& text, std::int32_t id, std::string_view name, bo
     if (highlighted)
         text.append("<font bgcolor=\"").append(kHighlight).append("\">");
     text.append("<a href=\"").append(number).append("\">");
-    text += ContainedNameMarkup(name, std::string(number) + ". jegyzet");
+    AppendContainedNameMarkup(text, name, std::string(number) + ". jegyzet");
     text += highlighted ? "</a></font><br>" : "</a><br>";
     if (snippet.empty())
         return;
