@@ -423,7 +423,9 @@ void Tzkpldm::eachlistednote(bool deleted,
         // Only the columns before the text: the rest of a row is never read.
         sqldb::Query rows(db, "SELECT rowid, id, nev FROM jegyzetek ORDER BY rowid");
         while (rows.next()) {
-            if (std::binary_search(marked.begin(), marked.end(), rows.integer(0)) != deleted)
+            const bool marks =
+                !marked.empty() && std::binary_search(marked.begin(), marked.end(), rows.integer(0));
+            if (marks != deleted)
                 continue;
             const std::int64_t id = rows.largeint(1);
             if (isnoteid(id))
