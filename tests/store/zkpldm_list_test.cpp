@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -35,30 +36,13 @@ List tablelist(Tzkpldm& store, bool deleted, int& marked) {
 } // namespace
 
 TEST_F(StoreTest, ListReadsOddMarksNamesAndIdsAsTheTableDoes) {
-    // Each mark with each kind of name, some rows at ids that are no note ids.
-    const std::vector<std::string> marks = {"0",
-                                            "1",
-                                            "NULL",
-                                            "2",
-                                            "-1",
-                                            "'1'",
-                                            "' 1'",
-                                            "'+1'",
-                                            "'1.9'",
-                                            "'01'",
-                                            "'1x'",
-                                            "''",
-                                            "'x'",
-                                            "x'31'",
-                                            "1.0",
-                                            "1.7",
-                                            "0.5",
-                                            "-0.5",
-                                            "-1e3",
-                                            "4294967297",
-                                            "-4294967295",
-                                            "4294967296",
-                                            "'99999999999999999999'"};
+    // Each mark with each kind of name: numbers, texts, blobs, reals, values wider than 32 bits.
+    std::vector<std::string> marks;
+    std::istringstream written(
+        "0;1;NULL;2;-1;'1';' 1';'+1';'1.9';'01';'1x';'';'x';x'31';1.0;1.7;0.5;-0.5;-1e3;"
+        "4294967297;-4294967295;4294967296;'99999999999999999999'");
+    for (std::string mark; std::getline(written, mark, ';');)
+        marks.push_back(mark);
     const std::vector<std::string> names = {"'név'", "NULL", "42", "2.5", "x'6e6576'", "''", "'<b>x'"};
     // The last rows at ids of their own, at the ends of the note ids and beyond.
     const std::vector<std::string> ids = {"-7", "2147483647", "3000000000", "-2147483649", "-2147483648"};
