@@ -104,16 +104,22 @@ std::vector<std::size_t> SplitIndependentLines(std::string_view text, unsigned b
 }
 
 void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_view text) {
+    update(input, text == *text_ ? text_ : std::make_shared<const std::string>(text));
+}
+
+void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::shared_ptr<const std::string> shared) {
+    const std::string_view text = *shared;
     Canvas& canvas = *input.Canvas;
     const CanvasFont font = canvas.font();
     const int ppiX = canvas.pixelsPerInchX();
     const int ppiY = canvas.pixelsPerInchY();
     const bool sameLayout = input.Rect.width() == layoutWidth_ && font == font_ &&
                             input.WordWrap == wordWrap_ && ppiX == ppiX_ && ppiY == ppiY_;
-    // Compared in place: every pointer move over a long list comes here, and a copy of its text would cost
-    // more than the rest of the move.
-    const bool sameText = text == text_;
+    // Every pointer move over a long list comes here: the text it shares is told from the kept one by its
+    // pointer, and only a new one is compared.
+    const bool sameText = shared == text_ || text == *text_;
     if (sameLayout && sameText) {
+        text_ = std::move(shared);
         return;
     }
     layoutWidth_ = input.Rect.width();
@@ -139,7 +145,7 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_vie
         if (sameLayout && split_ && !pieces.empty()) {
             // Pieces whose bytes are the same as before, at the same place counted from the start or from
             // the end, measure as before.
-            const std::string_view before = text_;
+            const std::string_view before = *text_;
             const std::string_view after = text;
             const std::size_t head = static_cast<std::size_t>(
                 std::mismatch(before.begin(), before.end(), after.begin(), after.end()).first -
@@ -166,8 +172,8 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_vie
         }
         starts_ = std::move(starts);
         pieces_ = std::move(pieces);
-        text_.assign(text);
     }
+    text_ = std::move(shared);
     split_ = !pieces_.empty();
     restartPrefix();
     if (!split_) {
@@ -203,7 +209,8 @@ void MiniHtmlLineIndex::extend(const MiniHtmlRenderInput& base) {
     Piece& piece = pieces_[i];
     restHeight_ -= estimate(piece);
     if (!piece.measured()) {
-        const std::string_view text = std::string_view(text_).substr(starts_[i], starts_[i + 1] - starts_[i]);
+        const std::string_view text =
+            std::string_view(*text_).substr(starts_[i], starts_[i + 1] - starts_[i]);
         const MiniHtmlRenderOutput out = MiniHtmlRender(measuring(base, text));
         piece = {out.YSize, out.XSize, out.AnchorCount};
         widest_ = std::max(widest_, piece.width);
@@ -230,7 +237,7 @@ bool MiniHtmlLineIndex::measureMore(MiniHtmlRenderInput input, std::size_t count
 
 MiniHtmlRenderOutput MiniHtmlLineIndex::render(MiniHtmlRenderInput input, int visibleTop) {
     if (!split_) {
-        input.Text = text_;
+        input.Text = *text_;
         return MiniHtmlRender(input);
     }
     const int textTop = input.Rect.Top;
@@ -252,7 +259,7 @@ MiniHtmlRenderOutput MiniHtmlLineIndex::render(MiniHtmlRenderInput input, int vi
     last = std::clamp(last, first + 1, known);
 
     const int shift = anchorsBefore_[first];
-    input.Text.assign(text_, starts_[first], starts_[last] - starts_[first]);
+    input.Text.assign(*text_, starts_[first], starts_[last] - starts_[first]);
     input.Rect.Top = textTop + tops_[first];
     input.HoverLink = input.HoverLink > shift ? input.HoverLink - shift : -1;
     input.FocusLink = input.FocusLink >= shift ? input.FocusLink - shift : -1;
