@@ -52,9 +52,12 @@ peer_wait() {
     "$STARTWAIT" --class xpad --min-width 100 --color any "$@"
 }
 
-# A home whose database holds the given number of notes: a first start writes the database.
+# A home whose database holds the given number of notes: a first start writes the database. Always a
+# new one: the memory at rest is measured in a home made again after the timed starts, which must not
+# find the notes those put there.
 make_home() {
     local home="$WORK/home-$2-$1"
+    rm -rf "$home"
     mkdir -p "$home"
     HOME="$home" pinlet_wait --timeout 20000 -- "$2" >/dev/null || exit 1
     {

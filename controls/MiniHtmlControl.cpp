@@ -28,7 +28,19 @@ template <typename T> void MiniHtmlControl::store(T& field, T value) {
 void MiniHtmlControl::setHTMLText(const std::string& text) {
     // Even the same text again counts as a change: the owner replaced the text, and the hover it had is
     // gone until the pointer moves.
-    text_ = StripLineBreaks(text, false);
+    text_ = std::make_shared<const std::string>(StripLineBreaks(text, false));
+    textChanged();
+}
+
+void MiniHtmlControl::setHTMLText(std::string&& text) {
+    const std::string_view written = text;
+    if (written.find('\r') != std::string_view::npos || written.find('\n') != std::string_view::npos) {
+        setHTMLText(static_cast<const std::string&>(text));
+        return;
+    }
+    // A long text built by appending holds up to twice its size; it is kept for as long as it is shown.
+    text.shrink_to_fit();
+    text_ = std::make_shared<const std::string>(std::move(text));
     textChanged();
 }
 
@@ -118,7 +130,7 @@ MiniHtmlRenderInput MiniHtmlControl::renderInput(Canvas& canvas, const MiniHtmlR
     MiniHtmlRenderInput in;
     in.Canvas = &canvas;
     if (!rendersOwnText())
-        in.Text = text_;
+        in.Text = *text_;
     in.Rect = rect;
     in.PictureContainer = pictures_.data();
     in.PictureCache = const_cast<TMiniHtmlPictureCache*>(&cache_); // loading a picture fills the cache

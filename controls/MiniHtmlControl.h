@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
 #include <string>
 
 class MiniHtmlControl : public QWidget {
@@ -22,7 +23,9 @@ public:
     // The mini-HTML text. A control keeps it as lines joined with nothing between them, so every CR and
     // LF is dropped: a line break in the display is written "<BR>".
     void setHTMLText(const std::string& text);
-    const std::string& HTMLText() const { return text_; }
+    // The same; a text without line ends is taken over, not copied.
+    void setHTMLText(std::string&& text);
+    const std::string& HTMLText() const { return *text_; }
 
     void setURLColor(TColor color);
     TColor URLColor() const { return urlColor_; }
@@ -89,6 +92,9 @@ protected:
     MiniHtmlRenderInput renderInput(Canvas& canvas, const MiniHtmlRect& rect) const;
     CanvasFont canvasFont() const;
     const pinlet::MiniHtmlFrameStyle& frameStyle() const { return frame_; }
+    // The text as one object, new at every change, for whoever keeps it beside the control (a line
+    // index): shared rather than copied.
+    const std::shared_ptr<const std::string>& sharedText() const { return text_; }
 
     // The rectangle the text is laid out in on canvas: inside the frames, grown for auto-sizing, moved for
     // vertical alignment and scrolling. Painting and hit-testing both use it.
@@ -141,7 +147,7 @@ protected:
 private:
     template <typename T> void store(T& field, T value);
 
-    std::string text_;
+    std::shared_ptr<const std::string> text_ = std::make_shared<const std::string>();
     TColor urlColor_ = 0xFF0000u; // blue
     TColor shadowColor_ = 0x808080u;
     int shadowOffset_;

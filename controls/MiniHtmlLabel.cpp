@@ -139,7 +139,7 @@ void TMiniHtmlLabel::updateScrollRange() {
             rect.Right -= kBarWidth;
         }
         const MiniHtmlRenderInput input = renderInput(measuring.canvas(), rect);
-        lines_.update(input, HTMLText());
+        lines_.update(input, sharedText());
         // What the view shows at the kept offset, so the offset stays where a full layout keeps it.
         lines_.measureThrough(input, offset_ + view);
         if (lines_.height() <= view) {
@@ -231,7 +231,7 @@ MiniHtmlRenderOutput TMiniHtmlLabel::renderText(const MiniHtmlRenderInput& input
     if (!scrolling_) {
         return MiniHtmlRender(input);
     }
-    lines_.update(input, HTMLText());
+    lines_.update(input, sharedText());
     return lines_.render(input, visibleTop_);
 }
 

@@ -15,6 +15,17 @@ bool isLetter(char c, char upper) {
     return c == upper || c == upper - 'A' + 'a';
 }
 
+// The next c at or after from, or npos. Tags lie a few characters apart in a list: a plain loop beats a
+// library search started for every one.
+std::size_t nextChar(std::string_view text, char c, std::size_t from) {
+    for (; from < text.size(); ++from) {
+        if (text[from] == c) {
+            return from;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // The runs of a line: measured with the font's external leading, as the engine measures them.
 constexpr unsigned kMeasureFlags = dtBottom | dtExpandTabs | dtExternalLeading;
 
@@ -63,8 +74,8 @@ std::vector<std::size_t> SplitIndependentLines(std::string_view text, unsigned b
     bool inAnchor = false;
     unsigned styles = 0; // bold, italic, underline, strike-out set by the text: each tag sets or clears one
     std::size_t pos = 0;
-    while ((pos = text.find('<', pos)) != std::string::npos) {
-        const std::size_t close = text.find('>', pos);
+    while ((pos = nextChar(text, '<', pos)) != std::string::npos) {
+        const std::size_t close = nextChar(text, '>', pos);
         if (close == std::string::npos) {
             return {};
         }
@@ -93,16 +104,22 @@ std::vector<std::size_t> SplitIndependentLines(std::string_view text, unsigned b
 }
 
 void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_view text) {
+    update(input, text == *text_ ? text_ : std::make_shared<const std::string>(text));
+}
+
+void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::shared_ptr<const std::string> shared) {
+    const std::string_view text = *shared;
     Canvas& canvas = *input.Canvas;
     const CanvasFont font = canvas.font();
     const int ppiX = canvas.pixelsPerInchX();
     const int ppiY = canvas.pixelsPerInchY();
     const bool sameLayout = input.Rect.width() == layoutWidth_ && font == font_ &&
                             input.WordWrap == wordWrap_ && ppiX == ppiX_ && ppiY == ppiY_;
-    // Compared in place: every pointer move over a long list comes here, and a copy of its text would cost
-    // more than the rest of the move.
-    const bool sameText = text == text_;
+    // Every pointer move over a long list comes here: the text it shares is told from the kept one by its
+    // pointer, and only a new one is compared.
+    const bool sameText = shared == text_ || text == *text_;
     if (sameLayout && sameText) {
+        text_ = std::move(shared);
         return;
     }
     layoutWidth_ = input.Rect.width();
@@ -123,11 +140,12 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_vie
         if (starts.size() < 2) {
             starts.clear();
         }
+        starts.shrink_to_fit(); // kept while the text is shown
         std::vector<Piece> pieces(starts.empty() ? 0 : starts.size() - 1);
         if (sameLayout && split_ && !pieces.empty()) {
             // Pieces whose bytes are the same as before, at the same place counted from the start or from
             // the end, measure as before.
-            const std::string_view before = text_;
+            const std::string_view before = *text_;
             const std::string_view after = text;
             const std::size_t head = static_cast<std::size_t>(
                 std::mismatch(before.begin(), before.end(), after.begin(), after.end()).first -
@@ -154,8 +172,8 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_vie
         }
         starts_ = std::move(starts);
         pieces_ = std::move(pieces);
-        text_.assign(text);
     }
+    text_ = std::move(shared);
     split_ = !pieces_.empty();
     restartPrefix();
     if (!split_) {
@@ -166,9 +184,14 @@ void MiniHtmlLineIndex::update(const MiniHtmlRenderInput& input, std::string_vie
 }
 
 void MiniHtmlLineIndex::restartPrefix() {
-    tops_.assign(1, 0);
-    anchorsBefore_.assign(1, 0);
-    widestBefore_.assign(1, 0);
+    // Sized for every piece at once: a long list is measured whole soon after it shows, and kept so.
+    for (std::vector<int>* prefix : {&tops_, &anchorsBefore_, &widestBefore_}) {
+        prefix->assign(1, 0);
+        if (prefix->capacity() != pieces_.size() + 1) {
+            prefix->shrink_to_fit();
+            prefix->reserve(pieces_.size() + 1);
+        }
+    }
     restHeight_ = 0;
     widest_ = 0;
     for (const Piece& piece : pieces_) {
@@ -186,7 +209,8 @@ void MiniHtmlLineIndex::extend(const MiniHtmlRenderInput& base) {
     Piece& piece = pieces_[i];
     restHeight_ -= estimate(piece);
     if (!piece.measured()) {
-        const std::string_view text = std::string_view(text_).substr(starts_[i], starts_[i + 1] - starts_[i]);
+        const std::string_view text =
+            std::string_view(*text_).substr(starts_[i], starts_[i + 1] - starts_[i]);
         const MiniHtmlRenderOutput out = MiniHtmlRender(measuring(base, text));
         piece = {out.YSize, out.XSize, out.AnchorCount};
         widest_ = std::max(widest_, piece.width);
@@ -213,7 +237,7 @@ bool MiniHtmlLineIndex::measureMore(MiniHtmlRenderInput input, std::size_t count
 
 MiniHtmlRenderOutput MiniHtmlLineIndex::render(MiniHtmlRenderInput input, int visibleTop) {
     if (!split_) {
-        input.Text = text_;
+        input.Text = *text_;
         return MiniHtmlRender(input);
     }
     const int textTop = input.Rect.Top;
@@ -235,7 +259,7 @@ MiniHtmlRenderOutput MiniHtmlLineIndex::render(MiniHtmlRenderInput input, int vi
     last = std::clamp(last, first + 1, known);
 
     const int shift = anchorsBefore_[first];
-    input.Text.assign(text_, starts_[first], starts_[last] - starts_[first]);
+    input.Text.assign(*text_, starts_[first], starts_[last] - starts_[first]);
     input.Rect.Top = textTop + tops_[first];
     input.HoverLink = input.HoverLink > shift ? input.HoverLink - shift : -1;
     input.FocusLink = input.FocusLink >= shift ? input.FocusLink - shift : -1;

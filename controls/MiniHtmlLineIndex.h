@@ -13,6 +13,7 @@
 #include "minihtml/MiniHtmlRender.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,11 @@ public:
     // rename, an added or removed note), unless the layout changed too. Costs nothing when nothing changed.
     void update(const MiniHtmlRenderInput& input) { update(input, input.Text); }
     // The same, with the text apart from the input (whose own text is not read): a long text need not be
-    // copied into every input.
+    // copied into every input. The index keeps a copy of a new text.
     void update(const MiniHtmlRenderInput& input, std::string_view text);
+    // The same for a text the caller shares, which the index keeps instead of a copy. A text that stays
+    // the same is best passed as the same object: the pointer alone tells it from a new one.
+    void update(const MiniHtmlRenderInput& input, std::shared_ptr<const std::string> text);
 
     // The text's height: exact once complete(), else the measured pieces plus a line for each other one
     // (never more than the exact height).
@@ -67,7 +71,7 @@ private:
     void extend(const MiniHtmlRenderInput& base);
     void restartPrefix();
 
-    std::string text_;
+    std::shared_ptr<const std::string> text_ = std::make_shared<const std::string>();
     int layoutWidth_ = -1;
     CanvasFont font_;
     bool wordWrap_ = true;

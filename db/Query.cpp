@@ -1,5 +1,7 @@
 #include "db/Query.h"
 
+#include "db/ValueNumber.h"
+
 #include <sqlite3.h>
 
 namespace sqldb {
@@ -77,13 +79,30 @@ void Query::run() {
 }
 
 std::string Query::text(int column) const {
+    return std::string(textview(column));
+}
+
+std::string_view Query::textview(int column) const {
     const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
-    return std::string(bytes ? bytes : "",
-                       static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)));
+    return std::string_view(bytes ? bytes : "",
+                            static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)));
 }
 
 std::int64_t Query::integer(int column) const {
     return sqlite3_column_int64(statement_, column);
+}
+
+std::int64_t Query::largeint(int column) const {
+    switch (sqlite3_column_type(statement_, column)) {
+    case SQLITE_INTEGER:
+        return sqlite3_column_int64(statement_, column);
+    case SQLITE_FLOAT:
+        return realasinteger(sqlite3_column_double(statement_, column));
+    case SQLITE_NULL:
+        return 0;
+    default:
+        return textasinteger(text(column));
+    }
 }
 
 bool Query::isnull(int column) const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct sqlite3_stmt;
 
@@ -31,7 +32,12 @@ public:
     void finish() noexcept;
     // The current row's column, counted from 0: as text (null as the empty string) or as an integer.
     std::string text(int column) const;
+    // The same text, valid until the next call on the query.
+    std::string_view textview(int column) const;
     std::int64_t integer(int column) const;
+    // The same number as Table::aslargeint reads from the same value (a real cut toward zero, a text's
+    // leading integer), for a caller that must read odd values as a table does.
+    std::int64_t largeint(int column) const;
     bool isnull(int column) const;
 
     void closefordisconnect() noexcept override;

@@ -1,6 +1,7 @@
 #include "db/Table.h"
 
 #include "db/DbError.h"
+#include "db/ValueNumber.h"
 
 #include <sqlite3.h>
 
@@ -38,11 +39,6 @@ int varcharsize(const char* declared) {
     if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
         return 0;
     return std::atoi(digits.c_str());
-}
-
-std::int64_t textasinteger(const std::string& text) {
-    // SQLite's own reading of text as a number: the leading integer, else 0.
-    return std::strtoll(text.c_str(), nullptr, 10);
 }
 
 std::string realastext(double value) {
@@ -584,7 +580,7 @@ std::int64_t Table::aslargeint(const std::string& column) const {
     if (value.type == SQLITE_INTEGER)
         return value.integer;
     if (value.type == SQLITE_FLOAT)
-        return static_cast<std::int64_t>(value.real);
+        return realasinteger(value.real);
     if (value.type == SQLITE_TEXT)
         return textasinteger(std::string(value.text));
     return 0;

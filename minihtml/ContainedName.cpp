@@ -245,9 +245,24 @@ Contained Contain(std::string_view name) {
 
 } // namespace
 
+void AppendContainedNameMarkup(std::string& out, std::string_view name, std::string_view fallback) {
+    // Most names hold nothing to contain: they are their own markup, and a long list has thousands.
+    if (std::none_of(name.begin(), name.end(),
+                     [](char c) { return c == '<' || c == '&' || c == '\r' || c == '\n'; })) {
+        if (Draws(name))
+            out += name;
+        else
+            out += EscapeMiniHtmlText(fallback);
+        return;
+    }
+    const Contained contained = Contain(name);
+    out += Draws(contained.text) ? contained.markup : EscapeMiniHtmlText(fallback);
+}
+
 std::string ContainedNameMarkup(std::string_view name, std::string_view fallback) {
-    Contained contained = Contain(name);
-    return Draws(contained.text) ? std::move(contained.markup) : EscapeMiniHtmlText(fallback);
+    std::string markup;
+    AppendContainedNameMarkup(markup, name, fallback);
+    return markup;
 }
 
 std::string ContainedNameText(std::string_view name, std::string_view fallback) {

@@ -21,6 +21,8 @@
 
 // The markup of the name for one row. The fallback is plain text (no markup), shown as written.
 std::string ContainedNameMarkup(std::string_view name, std::string_view fallback);
+// The same, appended to out: a list of thousands of names is built without a string for each.
+void AppendContainedNameMarkup(std::string& out, std::string_view name, std::string_view fallback);
 
 // The text the row shows, without its formatting, for places that show plain text (a menu): entities
 // read, formatting tags left out, CR and LF as a space; the fallback when the name draws nothing.

@@ -1,10 +1,12 @@
 #include "store/zkpldm_unit.h"
 
 #include "db/Compaction.h"
+#include "db/Query.h"
 #include "loadbuiltintemplate.h"
 #include "store/NewFile.h"
 #include "store/banners.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <sstream>
@@ -400,21 +402,48 @@ void Tzkpldm::markdeleted(std::int32_t id, int mark) {
     changed = 1;
 }
 
-std::vector<Tlistednote> Tzkpldm::listjegyzetek(bool deleted) {
-    db.connect();
-    jegyzetek.open();
-    std::vector<Tlistednote> notes;
-    for (jegyzetek.first(); !jegyzetek.eof(); jegyzetek.next()) {
-        // An empty mark, or any other value, is a live note.
-        if ((jegyzetek.asinteger("torolve") == 1) != deleted)
-            continue;
-        const std::int64_t id = jegyzetek.aslargeint("id");
-        if (isnoteid(id))
-            notes.push_back({static_cast<std::int32_t>(id), jegyzetek.astext("nev")});
+// The rows whose deletion mark reads as 1, as a table object reads it (its low 32 bits), by rowid, sorted.
+// From the marks' index: the mark stands after the note's text, so reading it from every row would read
+// every row whole. The index only narrows: every value that may read as 1 (a number from 1 up or below
+// 0, any text or blob, whatever the column's affinity) is read and judged here.
+std::vector<std::int64_t> Tzkpldm::markeddeleted() {
+    sqldb::Query marks(db, "SELECT rowid, torolve FROM jegyzetek WHERE torolve < 0 OR torolve >= 1 OR "
+                           "torolve >= ''");
+    std::vector<std::int64_t> rows;
+    while (marks.next()) {
+        if (static_cast<std::uint32_t>(static_cast<std::uint64_t>(marks.largeint(1))) == 1u)
+            rows.push_back(marks.integer(0));
     }
-    jegyzetek.close();
-    db.disconnect();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<Tlistednote> Tzkpldm::listjegyzetek(bool deleted) {
+    std::vector<Tlistednote> notes;
+    eachlistednote(deleted, [&](std::int32_t id, std::string_view nev) {
+        notes.push_back({id, std::string(nev)});
+    });
     return notes;
+}
+
+void Tzkpldm::eachlistednote(bool deleted,
+                             const std::function<void(std::int32_t id, std::string_view nev)>& visit) {
+    db.connect();
+    {
+        const std::vector<std::int64_t> marked = markeddeleted();
+        // Only the columns before the text: the rest of a row is never read.
+        sqldb::Query rows(db, "SELECT rowid, id, nev FROM jegyzetek ORDER BY rowid");
+        while (rows.next()) {
+            const bool marks =
+                !marked.empty() && std::binary_search(marked.begin(), marked.end(), rows.integer(0));
+            if (marks != deleted)
+                continue;
+            const std::int64_t id = rows.largeint(1);
+            if (isnoteid(id))
+                visit(static_cast<std::int32_t>(id), rows.textview(2));
+        }
+    }
+    db.disconnect();
 }
 
 void Tzkpldm::setsetup(const std::string& key, const std::string& value) {
@@ -456,11 +485,7 @@ void Tzkpldm::compactdb() {
 
 int Tzkpldm::deletedcount() {
     db.connect();
-    jegyzetek.open();
-    int count = 0;
-    for (jegyzetek.first(); !jegyzetek.eof(); jegyzetek.next())
-        count += jegyzetek.asinteger("torolve") == 1 ? 1 : 0;
-    jegyzetek.close();
+    const int count = static_cast<int>(markeddeleted().size());
     db.disconnect();
     return count;
 }

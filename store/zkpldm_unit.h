@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TForm1; // a note window; the store lists them but never owns them
@@ -118,6 +119,10 @@ public:
     // The notes of the list in id order: the live ones, or those marked deleted. Rows whose id is no note
     // id are left out. Connects, reads and disconnects without a flush.
     std::vector<Tlistednote> listjegyzetek(bool deleted);
+    // The same notes handed to visit one by one, the name only for the call: a long list is read without
+    // a copy of every name.
+    void eachlistednote(bool deleted,
+                        const std::function<void(std::int32_t id, std::string_view nev)>& visit);
     // Writes / reads a setting; keys compare exactly. Both leave the connection and setup open until
     // closedb(). A missing key reads as the empty string.
     void setsetup(const std::string& key, const std::string& value);
@@ -161,6 +166,7 @@ private:
     void writetemplate(const std::string& path);
     std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
     void markdeleted(std::int32_t id, int mark);
+    std::vector<std::int64_t> markeddeleted();       // on the connected connection
     void runconnected(const std::string& statement); // on the open connection, which stays open
     Tnotestate currentrow(std::int32_t id);          // on the open connection and table
     // Runs the work as one change of the file: a failure takes back what it wrote, and goes on.

@@ -365,47 +365,51 @@ void TForm2::showitems() {
         text = kRestoreHeader.toStdString() + "<br>";
         lines = 1;
     }
-    std::vector<Tfoundnote> notes;
+    // Kept apart until the list is read whole: a failure half-way leaves the list shown as it was.
+    std::vector<std::int32_t> shown;
+    std::vector<int> shownline;
+    bool highlightshown = false;
+    // The rows follow one another without line ends, which the label would only take out again.
+    const auto addrow = [&](std::int32_t id, std::string_view nev, const std::string& snippet) {
+        highlightshown = highlightshown || id == highlighted_;
+        shown.push_back(id);
+        shownline.push_back(lines);
+        lines += snippet.empty() ? 1 : 2;
+        appendlistrow(text, id, nev, id == highlighted_, snippet);
+    };
     bool searched = false;
     std::size_t more = 0;
     bool counted = true;
     if (searching() && !kereses->text().trimmed().isEmpty() && zkpldm->searchunavailable().empty()) {
         // A short prefix finds thousands; the best of them are shown, and a few more keystrokes the rest.
-        Tfoundpage page = zkpldm->keresoldal(kereses->text().toStdString(), restoring, kShownMatches, true);
+        const Tfoundpage page =
+            zkpldm->keresoldal(kereses->text().toStdString(), restoring, kShownMatches, true);
         searchpause_->start();
-        notes = std::move(page.notes);
-        more = page.total - notes.size();
+        for (const Tfoundnote& note : page.notes)
+            addrow(note.id, note.nev, note.snippet);
+        more = page.total - page.notes.size();
         counted = page.counted;
         searched = true;
     } else {
-        for (Tlistednote& note : zkpldm->listjegyzetek(restoring))
-            notes.push_back({note.id, std::move(note.nev), {}});
+        static const std::string nosnippet;
+        zkpldm->eachlistednote(restoring,
+                               [&](std::int32_t id, std::string_view nev) { addrow(id, nev, nosnippet); });
     }
-    shown_.clear();
-    shownline_.clear();
-    bool found = false;
-    for (const Tfoundnote& note : notes) {
-        found = found || note.id == highlighted_;
-        shown_.push_back(note.id);
-        shownline_.push_back(lines);
-        lines += note.snippet.empty() ? 1 : 2;
-    }
-    shownline_.push_back(lines);
+    shownline.push_back(lines);
     // A rebuild keeps the highlight on its note while the note is listed.
-    if (!found)
+    if (!highlightshown)
         highlighted_ = -1;
-    for (const Tfoundnote& note : notes) {
-        if (!text.empty())
-            text += "\r\n";
-        text += listrow(note.id, note.nev, note.id == highlighted_, note.snippet);
-    }
-    if (restoring && notes.empty() && !searched)
-        text += "\r\n" + kNoDeleted.toStdString();
-    else if (searched && notes.empty())
-        text += (text.empty() ? "" : "\r\n") + kNothingFound.toStdString();
+    if (restoring && shown.empty() && !searched)
+        text += kNoDeleted.toStdString();
+    else if (searched && shown.empty())
+        text += kNothingFound.toStdString();
     else if (more > 0)
-        text += "\r\n" + (counted ? kMoreFound : kAtLeastMoreFound).arg(more).toStdString();
-    MiniHtmlLabel1->setHTMLText(text);
+        text += (counted ? kMoreFound : kAtLeastMoreFound).arg(more).toStdString();
+    shown_ = std::move(shown);
+    shownline_ = std::move(shownline);
+    shown_.shrink_to_fit(); // kept while the list is shown
+    shownline_.shrink_to_fit();
+    MiniHtmlLabel1->setHTMLText(std::move(text));
 }
 
 bool TForm2::searching() const {
