@@ -2,6 +2,7 @@
 
 #include "db/FullText.h"
 #include "db/Query.h"
+#include "store/DeletionMarks.h"
 #include "store/SearchSnippet.h"
 
 #include <sqlite3.h>
@@ -100,15 +101,6 @@ void refreshconnected(sqldb::Connection& connection) {
     transaction.commit();
 }
 
-// A wider id would turn into another note's id in the windows: such a row is never listed.
-void collect(Query& rows, std::vector<Tfoundnote>& notes) {
-    while (rows.next()) {
-        const std::int64_t id = rows.integer(0);
-        if (id >= INT32_MIN && id <= INT32_MAX)
-            notes.push_back({static_cast<std::int32_t>(id), rows.text(1), {}});
-    }
-}
-
 } // namespace
 
 bool prepare(sqldb::Connection& connection) {
@@ -160,24 +152,18 @@ const char kEvery[] = "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_keres
 
 struct Searcher::Statements {
     explicit Statements(sqldb::Connection& connection)
-        : version(connection, "PRAGMA data_version"),
-          // The notes marked deleted, few, from the marks' index: reading the marks from the rows would
-          // read every note's text, as the mark is stored after it. Every value that casts to 1 is in the
-          // two ranges.
-          marked(connection,
-                 "SELECT id FROM jegyzetek WHERE ((torolve >= 1 AND torolve < 2) OR torolve >= '') "
-                 "AND ifnull(CAST(torolve AS INTEGER), 0) = 1"),
-          named(connection, kNewestFirst), matches(connection, kNewestFirst), innames(connection, kEvery),
+        : version(connection, "PRAGMA data_version"), named(connection, kNewestFirst),
+          matches(connection, kNewestFirst), innames(connection, kEvery),
           ranked(connection, "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 ORDER BY "
                              "bm25(jegyzetek_kereses, 10.0, 1.0), rowid"),
           names(connection, "SELECT id, nev FROM jegyzetek WHERE id IN (SELECT value FROM json_each(?1))"),
           texts(connection, "SELECT jegyzet FROM jegyzetek WHERE id = ?1") {}
     // A search left off early (a page full, a failure) leaves none of its runs holding the file.
     void finish() noexcept {
-        for (Query* query : {&version, &marked, &named, &matches, &innames, &ranked, &names, &texts})
+        for (Query* query : {&version, &named, &matches, &innames, &ranked, &names, &texts})
             query->finish();
     }
-    Query version, marked, named, matches, innames, ranked, names, texts;
+    Query version, named, matches, innames, ranked, names, texts;
 };
 
 Searcher::Searcher(sqldb::Connection& connection)
@@ -198,8 +184,7 @@ void Searcher::follow() {
         return;
     tokenizer_.reset();
     refreshconnected(connection_);
-    marked_ = ids(statements_->marked);
-    std::sort(marked_.begin(), marked_.end());
+    marked_ = markeddeletedrows(connection_);
     tokenizer_ = std::make_unique<sqldb::FullTextTokenizer>(connection_, kTokenizer);
     // The refresh may have written: what it wrote is this connection's own change, seen from now on.
     seen_ = {seen.opening, seen.version, sqlite3_total_changes64(connection_.handle())};
@@ -220,11 +205,10 @@ Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t lim
     const std::vector<std::string> found = tokenizer_->query(text);
     Tfoundpage page;
     if (found.empty()) {
-        // An empty mark, or any value but 1, is a live note, as in the list.
-        Query all(connection_,
-                  std::string("SELECT id, nev FROM jegyzetek WHERE ifnull(CAST(torolve AS INTEGER), 0) ") +
-                      (deleted ? "= 1" : "<> 1") + " ORDER BY id");
-        collect(all, page.notes);
+        Query all(connection_, "SELECT id, nev FROM jegyzetek ORDER BY id");
+        while (all.next())
+            if (listed(all.integer(0), deleted))
+                page.notes.push_back({static_cast<std::int32_t>(all.integer(0)), all.text(1), {}});
         page.total = page.notes.size();
         if (page.notes.size() > limit)
             page.notes.resize(limit);

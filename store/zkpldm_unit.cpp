@@ -3,6 +3,7 @@
 #include "db/Compaction.h"
 #include "db/Query.h"
 #include "loadbuiltintemplate.h"
+#include "store/DeletionMarks.h"
 #include "store/NewFile.h"
 #include "store/banners.h"
 
@@ -402,22 +403,6 @@ void Tzkpldm::markdeleted(std::int32_t id, int mark) {
     changed = 1;
 }
 
-// The rows whose deletion mark reads as 1, as a table object reads it (its low 32 bits), by rowid, sorted.
-// From the marks' index: the mark stands after the note's text, so reading it from every row would read
-// every row whole. The index only narrows: every value that may read as 1 (a number from 1 up or below
-// 0, any text or blob, whatever the column's affinity) is read and judged here.
-std::vector<std::int64_t> Tzkpldm::markeddeleted() {
-    sqldb::Query marks(db, "SELECT rowid, torolve FROM jegyzetek WHERE torolve < 0 OR torolve >= 1 OR "
-                           "torolve >= ''");
-    std::vector<std::int64_t> rows;
-    while (marks.next()) {
-        if (static_cast<std::uint32_t>(static_cast<std::uint64_t>(marks.largeint(1))) == 1u)
-            rows.push_back(marks.integer(0));
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
 std::vector<Tlistednote> Tzkpldm::listjegyzetek(bool deleted) {
     std::vector<Tlistednote> notes;
     eachlistednote(deleted, [&](std::int32_t id, std::string_view nev) {
@@ -430,7 +415,7 @@ void Tzkpldm::eachlistednote(bool deleted,
                              const std::function<void(std::int32_t id, std::string_view nev)>& visit) {
     db.connect();
     {
-        const std::vector<std::int64_t> marked = markeddeleted();
+        const std::vector<std::int64_t> marked = markeddeletedrows(db);
         // Only the columns before the text: the rest of a row is never read.
         sqldb::Query rows(db, "SELECT rowid, id, nev FROM jegyzetek ORDER BY rowid");
         while (rows.next()) {
@@ -485,7 +470,7 @@ void Tzkpldm::compactdb() {
 
 int Tzkpldm::deletedcount() {
     db.connect();
-    const int count = static_cast<int>(markeddeleted().size());
+    const int count = static_cast<int>(markeddeletedrows(db).size());
     db.disconnect();
     return count;
 }

@@ -166,7 +166,6 @@ private:
     void writetemplate(const std::string& path);
     std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
     void markdeleted(std::int32_t id, int mark);
-    std::vector<std::int64_t> markeddeleted();       // on the connected connection
     void runconnected(const std::string& statement); // on the open connection, which stays open
     Tnotestate currentrow(std::int32_t id);          // on the open connection and table
     // Runs the work as one change of the file: a failure takes back what it wrote, and goes on.
