@@ -9,7 +9,7 @@ namespace sqldb {
 // A text's (or blob's) leading integer, as SQLite reads one: 0 when it has none, the nearest end of the
 // range when it is too long.
 std::int64_t textasinteger(const std::string& text);
-// A real cut toward zero.
+// A real cut toward zero; beyond the range, its nearest end.
 std::int64_t realasinteger(double value);
 
 } // namespace sqldb

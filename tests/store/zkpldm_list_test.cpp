@@ -40,7 +40,7 @@ TEST_F(StoreTest, ListReadsOddMarksNamesAndIdsAsTheTableDoes) {
     std::vector<std::string> marks;
     std::istringstream written(
         "0;1;NULL;2;-1;'1';' 1';'+1';'1.9';'01';'1x';'';'x';x'31';1.0;1.7;0.5;-0.5;-1e3;"
-        "4294967297;-4294967295;4294967296;'99999999999999999999'");
+        "4294967297;-4294967295;4294967296;'99999999999999999999';1e300;-1e300;9.3e18");
     for (std::string mark; std::getline(written, mark, ';');)
         marks.push_back(mark);
     const std::vector<std::string> names = {"'név'", "NULL", "42", "2.5", "x'6e6576'", "''", "'<b>x'"};
