@@ -8,6 +8,8 @@
 #include "store/Backups.h"
 #include "store/zkpldm_unit.h"
 
+#include "bench/support/BenchStore.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -22,24 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path basefolder() {
-    const char* chosen = std::getenv("PINLET_BENCH_FOLDER");
-    return chosen && *chosen ? fs::path(chosen) : fs::temp_directory_path();
-}
-
-struct Bench {
-    fs::path folder;
-    std::unique_ptr<Tzkpldm> store;
-
+struct Bench : BenchStore {
     explicit Bench(int notes) {
-        folder = basefolder() / ("pinlet-bench-" + std::to_string(std::random_device{}()));
-        fs::create_directories(folder);
-        TStoreEnvironment environment;
-        environment.exedir = folder.string();
-        const std::string documents = folder.string();
-        environment.documentsfolder = [documents] { return documents; };
-        store = std::make_unique<Tzkpldm>(environment);
-        store->DataModuleCreate();
         sqlite3* handle = nullptr;
         sqlite3_open(store->db.databasename().c_str(), &handle);
         sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
@@ -50,11 +36,6 @@ struct Bench {
         }
         sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
         sqlite3_close(handle);
-    }
-    ~Bench() {
-        store.reset();
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
     }
 };
 

@@ -7,6 +7,8 @@
 
 #include "store/zkpldm_unit.h"
 
+#include "bench/support/BenchStore.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -33,25 +35,10 @@ std::string sampletext(int n) {
 }
 
 // One store over one database of notecount notes, made on first use and removed at exit.
-fs::path basefolder() {
-    const char* chosen = std::getenv("PINLET_BENCH_FOLDER");
-    return chosen && *chosen ? fs::path(chosen) : fs::temp_directory_path();
-}
-
-struct Bench {
-    fs::path folder;
-    std::unique_ptr<Tzkpldm> store;
+struct Bench : BenchStore {
     std::string path;
 
     Bench() {
-        folder = basefolder() / ("pinlet-bench-" + std::to_string(std::random_device{}()));
-        fs::create_directories(folder);
-        TStoreEnvironment environment;
-        environment.exedir = folder.string();
-        const std::string documents = folder.string();
-        environment.documentsfolder = [documents] { return documents; };
-        store = std::make_unique<Tzkpldm>(environment);
-        store->DataModuleCreate();
         path = store->db.databasename();
         // Filled in one transaction through the engine: the subject here is the single operation.
         sqlite3* handle = nullptr;
@@ -80,11 +67,6 @@ struct Bench {
         }
         sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
         sqlite3_close(handle);
-    }
-    ~Bench() {
-        store.reset();
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
     }
 };
 

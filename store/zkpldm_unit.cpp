@@ -238,14 +238,7 @@ std::int32_t Tzkpldm::savejegyzet(std::int32_t id, Tjegyzet jegyzet) {
     if (jegyzetek.locate("id", static_cast<std::int64_t>(id))) {
         const noteindex::Indexed before{jegyzetek.astext("nev"), jegyzetek.astext("jegyzet")};
         // The row and its index entry change together: one transaction, one write to the disk.
-        insavepoint("savejegyzet", [&] {
-            jegyzetek.edit();
-            jegyzetek.settext("nev", jegyzet.nev);
-            jegyzetek.settext("jegyzet", jegyzet.jegyzet);
-            jegyzetek.setdatetime("modositva", environment_.clock());
-            jegyzetek.post();
-            indexnote(id, &before);
-        });
+        insavepoint("savejegyzet", [&] { updatecurrent(id, before, jegyzet); });
     } else {
         result = appendjegyzet(jegyzet);
     }
@@ -254,6 +247,15 @@ std::int32_t Tzkpldm::savejegyzet(std::int32_t id, Tjegyzet jegyzet) {
     db.disconnect();
     changed = 1;
     return result;
+}
+
+void Tzkpldm::updatecurrent(std::int32_t id, const noteindex::Indexed& before, const Tjegyzet& jegyzet) {
+    jegyzetek.edit();
+    jegyzetek.settext("nev", jegyzet.nev);
+    jegyzetek.settext("jegyzet", jegyzet.jegyzet);
+    jegyzetek.setdatetime("modositva", environment_.clock());
+    jegyzetek.post();
+    indexnote(id, &before);
 }
 
 std::int32_t Tzkpldm::appendjegyzet(const Tjegyzet& jegyzet) {
@@ -347,12 +349,7 @@ Tcheckedsave Tzkpldm::savejegyzetif(std::int32_t id, const Tnotestate& expected,
         result.current = currentrow(id);
         if (result.current == expected && expected.exists) {
             const noteindex::Indexed before{result.current.jegyzet.nev, result.current.jegyzet.jegyzet};
-            jegyzetek.edit();
-            jegyzetek.settext("nev", jegyzet.nev);
-            jegyzetek.settext("jegyzet", jegyzet.jegyzet);
-            jegyzetek.setdatetime("modositva", environment_.clock());
-            jegyzetek.post();
-            indexnote(id, &before);
+            updatecurrent(id, before, jegyzet);
             // The column may cut the name: what the window holds from now on is what the row holds.
             result.current = currentrow(id);
             result.saved = true;

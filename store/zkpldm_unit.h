@@ -165,6 +165,8 @@ public:
 private:
     void writetemplate(const std::string& path);
     std::int32_t appendjegyzet(const Tjegyzet& jegyzet);
+    // The current row of jegyzetek takes the name and text, stamped now, and its index entry follows.
+    void updatecurrent(std::int32_t id, const noteindex::Indexed& before, const Tjegyzet& jegyzet);
     void markdeleted(std::int32_t id, int mark);
     void runconnected(const std::string& statement); // on the open connection, which stays open
     Tnotestate currentrow(std::int32_t id);          // on the open connection and table
