@@ -3,11 +3,22 @@
 // query starts a word of its name or text, letters compared without case and accents. Knows the letters
 // of Hungarian and ASCII, which is all the texts it is used on hold.
 
+#include "store/NoteIndex.h"
+
 #include <cctype>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace searchreference {
+
+// The ids of the notes found, in their order.
+inline std::vector<std::int32_t> ids(const std::vector<Tfoundnote>& notes) {
+    std::vector<std::int32_t> result;
+    for (const Tfoundnote& note : notes)
+        result.push_back(note.id);
+    return result;
+}
 
 // The text in lower case without accents, each character that is no letter or digit a space.
 inline std::string fold(const std::string& text) {

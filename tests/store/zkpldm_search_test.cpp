@@ -16,12 +16,7 @@
 
 namespace {
 
-std::vector<std::int32_t> ids(const std::vector<Tfoundnote>& notes) {
-    std::vector<std::int32_t> result;
-    for (const Tfoundnote& note : notes)
-        result.push_back(note.id);
-    return result;
-}
+using searchreference::ids;
 
 void exec(const std::string& path, const std::string& statement) {
     sqlite3* handle = nullptr;

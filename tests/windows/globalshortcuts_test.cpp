@@ -7,6 +7,7 @@
 #include "store/IniFile.h"
 #include "windows/GlobalShortcutKeys.h"
 #include "windows/ShortcutSettings.h"
+#include "windows/listwindow_teardown.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
 
@@ -90,13 +91,7 @@ protected:
         form->MiniHtmlPopup1().setWorkAreaSource([] { return QRect(0, 0, 800, 600); });
     }
 
-    void TearDown() override {
-        const std::vector<TForm1*> windows = store->openforms;
-        for (TForm1* window : windows)
-            delete window;
-        form.reset();
-        zkpldm = nullptr;
-    }
+    void TearDown() override { closelistwindow(*store, form); }
 
     void start(const std::string& ini, std::map<QString, Grab> answers = {}) {
         startglobalshortcuts(*form, IniFile::fromtext(ini),

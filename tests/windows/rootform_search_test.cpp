@@ -1,6 +1,7 @@
 // The note list window from the keyboard: search as one types, a highlight that Up and Down move, Enter
 // acting on it as a press on the name does, Esc ending the search and then hiding the window.
 
+#include "store/searchreference.h"
 #include "store/storefixture.h"
 
 #include "controls/MiniHtmlLabel.h"
@@ -8,6 +9,7 @@
 #include "db/Query.h"
 #include "shell/dialogs.h"
 #include "windows/ListRows.h"
+#include "windows/listwindow_teardown.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
 
@@ -32,12 +34,7 @@ std::string row(std::int32_t id, const std::string& name, bool highlighted = fal
     return listrow(id, name, highlighted, snippet);
 }
 
-std::vector<std::int32_t> ids(const std::vector<Tfoundnote>& notes) {
-    std::vector<std::int32_t> result;
-    for (const Tfoundnote& note : notes)
-        result.push_back(note.id);
-    return result;
-}
+using searchreference::ids;
 
 std::string joined(const std::vector<std::string>& rows) {
     std::string text;
@@ -63,12 +60,7 @@ protected:
         form->show();
         field = form->findChild<QLineEdit*>("kereses");
     }
-    void TearDown() override {
-        for (TForm1* window : std::vector<TForm1*>(store->openforms))
-            delete window;
-        form.reset();
-        zkpldm = nullptr;
-    }
+    void TearDown() override { closelistwindow(*store, form); }
     std::string list() { return form->findChild<TMiniHtmlLabel*>("MiniHtmlLabel1")->HTMLText(); }
     // A key as the user presses it: to the search field while it is open, else to the window.
     void key(Qt::Key code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

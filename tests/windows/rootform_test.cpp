@@ -9,6 +9,7 @@
 #include "shell/dialogs.h"
 #include "windows/ExitSave.h"
 #include "windows/ProgramActivation.h"
+#include "windows/listwindow_teardown.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
 
@@ -60,13 +61,7 @@ protected:
         form->FormCreate();
     }
 
-    void TearDown() override {
-        const std::vector<TForm1*> windows = store->openforms;
-        for (TForm1* window : windows)
-            delete window;
-        form.reset();
-        zkpldm = nullptr;
-    }
+    void TearDown() override { closelistwindow(*store, form); }
 
     std::string list() { return form->findChild<TMiniHtmlLabel*>("MiniHtmlLabel1")->HTMLText(); }
     void click(const std::string& anchor) { form->MiniHtmlLabel1AnchorClick(nullptr, anchor); }
