@@ -157,6 +157,25 @@ pinlet_start() {
     PINLET_PID=$!
 }
 
+# pinlet_stop: ends the program started by pinlet_start with a termination signal, as a session's end does,
+# and waits until it is gone. Returns the program's exit status.
+pinlet_stop() {
+    local status
+    kill -TERM "$PINLET_PID"
+    pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" ||
+        pinlet_fail "a termination signal did not end the program"
+    wait "$PINLET_PID"
+    status=$?
+    PINLET_PID=""
+    return "$status"
+}
+
+# pinlet_sql STATEMENT: reads the user's database, $DB, without writing it. A write of the program holds the
+# file for a moment (longer on a busy machine): the reader waits for it instead of failing the check.
+pinlet_sql() {
+    sqlite3 -batch -noheader -cmd ".timeout 5000" "file:$DB?mode=ro" "$1"
+}
+
 # pinlet_fail MESSAGE: ends the script as failed, with the program's output.
 pinlet_fail() {
     echo "FAIL: $*" >&2

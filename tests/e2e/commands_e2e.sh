@@ -40,9 +40,7 @@ step "--version, --help and an unknown option answer without a display"
 pinlet_test_desktop "$WORK" || fail "the desktop came up without a system tray"
 export QT_QPA_PLATFORM=xcb
 
-sql() {
-    sqlite3 -batch -noheader "file:$DB?mode=ro" "$1"
-}
+sql() { pinlet_sql "$1"; }
 
 start_pinlet() {
     "$PINLET" "$@" >>"$WORK/pinlet.log" 2>&1 &
@@ -59,12 +57,6 @@ run_second() {
     [ "$status" -eq 0 ] || fail "pinlet $* ended with status $status"
 }
 
-stop_pinlet() {
-    kill -TERM "$PINLET_PID"
-    pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "the program did not end"
-    wait "$PINLET_PID"
-    PINLET_PID=""
-}
 
 exec_line() {
     sed -n 's/^Exec=//p' "$1"
@@ -132,7 +124,7 @@ step "the tray menu's item wrote the autostart entry and removed it"
 
 # ---- an entry of a moved executable is rewritten at start; with --new, the first start opens a note
 
-stop_pinlet
+pinlet_stop
 mkdir -p "$XDG_CONFIG_HOME/autostart"
 printf '[Desktop Entry]\nType=Application\nName=Pinlet\nExec=%s --show\n' "$WORK/moved/pinlet" \
     >"$XDG_CONFIG_HOME/autostart/kezi.desktop"
@@ -148,4 +140,4 @@ two_notes() {
 pinlet_wait_until 5000 two_notes || fail "a first start with --new made no note"
 pinlet_wait_window "$NOTE_SIZE" 5000 >/dev/null || fail "a first start with --new opened no note window"
 step "the moved executable's entry was rewritten; a first start with --new opened a note"
-stop_pinlet
+pinlet_stop

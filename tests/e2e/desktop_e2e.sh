@@ -28,9 +28,7 @@ DB="$HOME/Documents/pinlet.db"
 LIST_SIZE=612x285
 NOTE_SIZE=374x319
 
-sql() {
-    sqlite3 -batch -noheader "file:$DB?mode=ro" "$1"
-}
+sql() { pinlet_sql "$1"; }
 
 # The list's place for the current work area: its bottom-right corner 4 pixels inside the area's.
 corner() {

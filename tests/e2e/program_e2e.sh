@@ -16,11 +16,7 @@ pinlet_test_desktop "$WORK" || fail "the desktop came up without a system tray"
 pinlet_private_user "$WORK"
 DB="$HOME/Documents/pinlet.db"
 
-# A write of the program holds the file for a moment (longer on a busy machine): the reader waits for it
-# instead of failing the check it serves.
-sql() {
-    sqlite3 -batch -noheader -cmd ".timeout 5000" "file:$DB?mode=ro" "$1"
-}
+sql() { pinlet_sql "$1"; }
 
 start_pinlet() {
     "$PINLET" >>"$WORK/pinlet.log" 2>&1 &
@@ -227,11 +223,8 @@ type_into_first_note "kilepes"
 xdotool key --clearmodifiers Tab End
 xdotool type --delay 10 "!"
 pinlet_wait_until 5000 pinlet_output_is "Új jegyzet!" xdotool getwindowname "$NOTE" || fail "the typing was not handled"
-kill -TERM "$PINLET_PID"
-pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "a termination signal did not end the program"
-wait "$PINLET_PID"
+pinlet_stop
 status=$?
-PINLET_PID=""
 [ "$status" -eq 0 ] || fail "the program ended with status $status on a termination signal"
 [ "$(note_text 1)" = "Ez egy új jegyzet|masodik sor|vege|kilepes" ] ||
     fail "the edit was lost at a termination signal: '$(note_text 1)'"

@@ -40,19 +40,13 @@ enter_opens() {
     pinlet_wait_until 3000 pinlet_unmapped "$NOTE" || fail "the note window's cross did not close it"
 }
 
-end_pinlet() {
-    kill -TERM "$PINLET_PID"
-    pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "a termination signal did not end the program"
-    wait "$PINLET_PID"
-    PINLET_PID=""
-}
 
 # The first start makes the database; then another program, which does not keep the search index,
 # writes notes into it: the next start must find them all the same.
 pinlet_start "$PINLET"
 pinlet_wait_until 10000 test -s "$DB" || fail "no database was made"
 pinlet_wait_window "$LIST_SIZE" 10000 >/dev/null || fail "the list window did not show at start"
-end_pinlet
+pinlet_stop
 sqlite3 -batch "$DB" "INSERT INTO jegyzetek (nev, jegyzet) VALUES
     ('Körtefa', 'metszeni tavasszal'), ('Bevásárlás', 'tej, kenyér, őszibarack'), ('Szilva', 'lekvár')" ||
     fail "the notes could not be written"
@@ -82,7 +76,7 @@ xdotool key Escape Escape
 pinlet_wait_until 3000 pinlet_unmapped "$LIST" || fail "the second Esc did not hide the list window"
 echo "Esc ended the search, the arrows and Enter opened the second note, the second Esc hid the list"
 
-end_pinlet
+pinlet_stop
 [ "$(sqlite3 "$DB" "SELECT valtozas = indexelt FROM kereses_allapot")" = 1 ] || fail "the index was left stale"
 sqlite3 "$DB" "INSERT INTO jegyzetek_kereses (jegyzetek_kereses, rank) VALUES ('integrity-check', 1)" ||
     fail "the search index does not match the notes"

@@ -24,9 +24,7 @@ DB="$HOME/Documents/pinlet.db"
 LIST_SIZE=612x285
 NOTE_SIZE=374x319
 
-notes() {
-    sqlite3 -batch -noheader "file:$DB?mode=ro" "SELECT count(*) FROM jegyzetek"
-}
+notes() { pinlet_sql "SELECT count(*) FROM jegyzetek"; }
 
 # start_pinlet [EXECUTABLE]: starts the program and waits until its list window shows.
 start_pinlet() {
@@ -36,12 +34,6 @@ start_pinlet() {
     LIST=$(pinlet_wait_window "$LIST_SIZE" 10000) || fail "the list window did not show at start"
 }
 
-stop_pinlet() {
-    kill -TERM "$PINLET_PID"
-    pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "the program did not end"
-    wait "$PINLET_PID"
-    PINLET_PID=""
-}
 
 hide_list() {
     pinlet_click_in "$LIST" 587 20
@@ -97,7 +89,7 @@ pinlet_wait_until 1000 pinlet_output_is 4 notes && fail "holding Ctrl+Alt+N down
 xdotool keyup n keyup alt keyup ctrl
 step "Ctrl+Alt+N held down made one note"
 
-stop_pinlet
+pinlet_stop
 
 # ---- another program holds Ctrl+Alt+N first: a notice, no failure box, the other key still works
 
@@ -119,7 +111,7 @@ hide_list
 xdotool key ctrl+alt+j
 pinlet_wait_until 3000 pinlet_mapped "$LIST" || fail "with Ctrl+Alt+N taken, Ctrl+Alt+J did not work"
 step "Ctrl+Alt+N held by another program: a notice, and Ctrl+Alt+J still works"
-stop_pinlet
+pinlet_stop
 kill "$HOLDER_PID" 2>/dev/null
 wait "$HOLDER_PID" 2>/dev/null
 HOLDER_PID=""
@@ -137,7 +129,7 @@ xdotool key ctrl+alt+k
 pinlet_wait_until 3000 pinlet_output_is $((before + 1)) notes || fail "Ctrl+Alt+K did not make a note"
 pinlet_unmapped "$LIST" || fail "Ctrl+Alt+J still brings the list up after list= switched it off"
 [ "$(notes)" = $((before + 1)) ] || fail "Ctrl+Alt+N still makes notes after new= moved it"
-stop_pinlet
+pinlet_stop
 step "new=Ctrl+Alt+K moved the new-note key, an empty list= switched the list key off"
 
 echo "PASS in $(($(date +%s%3N) - PINLET_TEST_STARTED)) ms"

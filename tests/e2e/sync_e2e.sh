@@ -15,7 +15,7 @@ fail() { pinlet_fail "$@"; }
 pinlet_test_desktop "$WORK" || fail "the desktop came up without a system tray"
 pinlet_private_user "$WORK"
 DB="$HOME/Documents/pinlet.db"
-sql() { sqlite3 -batch -noheader "file:$DB?mode=ro" "$1"; }
+sql() { pinlet_sql "$1"; }
 rows_are() { [ "$(pinlet_link_rows "$LIST" | wc -l)" -eq "$1" ]; }
 
 pinlet_start "$PINLET"
@@ -46,9 +46,7 @@ sqlite3 "$WORK/incoming.db" "UPDATE jegyzetek SET jegyzet='második gép szöveg
 xdotool type --delay 10 " es meg"
 mv "$WORK/incoming.db" "$DB"
 # Ending the program saves the open note.
-kill -TERM "$PINLET_PID"
-pinlet_wait_until 10000 sh -c "! kill -0 $PINLET_PID" || fail "the program did not end"
-PINLET_PID=""
+pinlet_stop
 
 [ "$(sql "SELECT jegyzet FROM jegyzetek WHERE nev='Közös'")" = "második gép szövege" ] ||
     fail "the other machine's text was overwritten: $(sql "SELECT nev || '=' || jegyzet FROM jegyzetek")"
