@@ -55,6 +55,26 @@ inline std::string queryone(const std::string& path, const std::string& query) {
     return result;
 }
 
+// Another writer of the database file: its own connection, waiting for the file as a process would.
+inline void writeasanother(const std::string& path, const std::string& statements) {
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_busy_timeout(handle, 5000);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(handle, statements.c_str(), nullptr, nullptr, &message);
+    EXPECT_EQ(rc, SQLITE_OK) << statements << ": " << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(handle);
+}
+
+// As a synchronising program writes: the other machine's version is made aside, then renamed over.
+inline void writebyrename(const std::string& path, const std::string& statements) {
+    const std::string aside = path + ".sync-tmp";
+    std::filesystem::copy_file(path, aside);
+    writeasanother(aside, statements);
+    std::filesystem::rename(aside, path);
+}
+
 // A store bootstrapped in a fresh folder, with its database in the Documents folder.
 class StoreTest : public ::testing::Test {
 protected:

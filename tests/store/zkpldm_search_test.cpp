@@ -18,16 +18,6 @@ namespace {
 
 using searchreference::ids;
 
-void exec(const std::string& path, const std::string& statement) {
-    sqlite3* handle = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &handle), SQLITE_OK);
-    char* message = nullptr;
-    const int rc = sqlite3_exec(handle, statement.c_str(), nullptr, nullptr, &message);
-    EXPECT_EQ(rc, SQLITE_OK) << statement << ": " << (message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(handle);
-}
-
 } // namespace
 
 class SearchTest : public StoreTest {
@@ -66,7 +56,8 @@ protected:
         EXPECT_FALSE(store->db.connected());
         // Searching refreshed whatever a writer that does not keep the index left behind.
         EXPECT_EQ(query("SELECT valtozas = indexelt FROM kereses_allapot"), "1");
-        exec(dbpath, "INSERT INTO jegyzetek_kereses (jegyzetek_kereses, rank) VALUES ('integrity-check', 1)");
+        writeasanother(
+            dbpath, "INSERT INTO jegyzetek_kereses (jegyzetek_kereses, rank) VALUES ('integrity-check', 1)");
     }
 };
 
@@ -161,8 +152,8 @@ TEST_F(SearchTest, EveryWritePathKeepsTheIndexExact) {
                 store->restorejegyzet(made[random() % made.size()]);
             break;
         case 5: // another program, or an earlier Pinlet, that does not keep the index
-            exec(dbpath, "UPDATE jegyzetek SET jegyzet = jegyzet || ' kívülről' WHERE id % 3 = 0");
-            exec(dbpath, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('kívül', 'írta más')");
+            writeasanother(dbpath, "UPDATE jegyzetek SET jegyzet = jegyzet || ' kívülről' WHERE id % 3 = 0");
+            writeasanother(dbpath, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('kívül', 'írta más')");
             break;
         case 6:
             store->compactdb();
@@ -174,7 +165,7 @@ TEST_F(SearchTest, EveryWritePathKeepsTheIndexExact) {
     expectexact(queries);
     store.reset(); // the next start finds it exact and writes nothing
     const std::string schema = query("SELECT group_concat(sql, ';') FROM sqlite_master");
-    exec(dbpath, "DELETE FROM jegyzetek WHERE id = (SELECT max(id) FROM jegyzetek)");
+    writeasanother(dbpath, "DELETE FROM jegyzetek WHERE id = (SELECT max(id) FROM jegyzetek)");
     store = std::make_unique<Tzkpldm>(testenvironment(folder, clock));
     store->DataModuleCreate();
     EXPECT_EQ(query("SELECT group_concat(sql, ';') FROM sqlite_master"), schema);
@@ -183,10 +174,11 @@ TEST_F(SearchTest, EveryWritePathKeepsTheIndexExact) {
 
 TEST_F(SearchTest, AnExistingFileGainsTheIndexAndAnSqliteWithoutFts5StillWorks) {
     store.reset();
-    exec(dbpath,
-         "DROP TABLE jegyzetek_kereses; DROP TABLE kereses_allapot; DROP TRIGGER kereses_allapot_beszuras;"
-         "DROP TRIGGER kereses_allapot_modositas; DROP TRIGGER kereses_allapot_torles;"
-         "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('régi', 'még a keresés előtt')");
+    writeasanother(
+        dbpath,
+        "DROP TABLE jegyzetek_kereses; DROP TABLE kereses_allapot; DROP TRIGGER kereses_allapot_beszuras;"
+        "DROP TRIGGER kereses_allapot_modositas; DROP TRIGGER kereses_allapot_torles;"
+        "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('régi', 'még a keresés előtt')");
 
     // Without FTS5: the notes open and save; search says why it cannot, and writes no part of the index.
     TStoreEnvironment without = testenvironment(folder, clock);
@@ -223,16 +215,17 @@ TEST_F(SearchTest, AnExistingFileGainsTheIndexAndAnSqliteWithoutFts5StillWorks) 
 }
 
 TEST_F(SearchTest, TwoStartsUpgradingTheSameFileAtOnceBothFindItExact) {
-    exec(dbpath,
-         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
-         "INSERT INTO jegyzetek (nev, jegyzet) SELECT 'jegyzet ' || i, 'körte alma szilva ' || i FROM n");
+    writeasanother(
+        dbpath,
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 2999) "
+        "INSERT INTO jegyzetek (nev, jegyzet) SELECT 'jegyzet ' || i, 'körte alma szilva ' || i FROM n");
     store.reset();
     // An index made the way an earlier Pinlet made it, exact as far as its counters tell: it is made anew.
-    exec(dbpath,
-         "DROP TABLE jegyzetek_kereses; CREATE VIRTUAL TABLE jegyzetek_kereses USING fts5(nev, "
-         "jegyzet, content='jegyzetek', content_rowid='id', tokenize='unicode61 remove_diacritics 2', "
-         "prefix='2'); INSERT INTO jegyzetek_kereses (jegyzetek_kereses) VALUES ('rebuild'); "
-         "UPDATE kereses_allapot SET indexelt = valtozas");
+    writeasanother(
+        dbpath, "DROP TABLE jegyzetek_kereses; CREATE VIRTUAL TABLE jegyzetek_kereses USING fts5(nev, "
+                "jegyzet, content='jegyzetek', content_rowid='id', tokenize='unicode61 remove_diacritics 2', "
+                "prefix='2'); INSERT INTO jegyzetek_kereses (jegyzetek_kereses) VALUES ('rebuild'); "
+                "UPDATE kereses_allapot SET indexelt = valtozas");
     std::vector<std::unique_ptr<Tzkpldm>> stores;
     for (int i = 0; i < 3; ++i)
         stores.push_back(std::make_unique<Tzkpldm>(testenvironment(folder, clock)));
@@ -276,13 +269,13 @@ TEST_F(SearchTest, AFileKeptOpenIsFollowed) {
     };
     EXPECT_EQ(found("alma"), (std::vector<std::int32_t>{a, b}));
     // Open between keystrokes, the file is not locked for other programs' writes.
-    exec(dbpath, "UPDATE jegyzetek SET torolve = 1 WHERE id = " + std::to_string(a));
+    writeasanother(dbpath, "UPDATE jegyzetek SET torolve = 1 WHERE id = " + std::to_string(a));
     EXPECT_EQ(found("alma"), std::vector<std::int32_t>{b});
     EXPECT_EQ(found("alma", true), std::vector<std::int32_t>{a});
     sqldb::execute(store->db, "UPDATE jegyzetek SET torolve = 0 WHERE id = " + std::to_string(a));
     EXPECT_EQ(found("alma"), (std::vector<std::int32_t>{a, b}));
     // A writer that does not keep the index: the next search rebuilds it.
-    exec(dbpath, "UPDATE jegyzetek SET jegyzet = 'három' WHERE id = " + std::to_string(b));
+    writeasanother(dbpath, "UPDATE jegyzetek SET jegyzet = 'három' WHERE id = " + std::to_string(b));
     EXPECT_EQ(found("harom"), std::vector<std::int32_t>{b});
     EXPECT_TRUE(store->db.connected());
     store->keresesvege();
@@ -347,8 +340,8 @@ TEST_F(SearchTest, APageIsTheStartOfTheWholeSearchAndCountsItAll) {
     for (std::size_t i = 0; i < 30; ++i) {
         const std::int32_t id =
             store->savejegyzet(-1, {i % 3 ? "alma" : "körte alma", "kert alma " + std::to_string(i)});
-        exec(dbpath, "UPDATE jegyzetek SET torolve = " + marks[i % marks.size()] +
-                         " WHERE id = " + std::to_string(id));
+        writeasanother(dbpath, "UPDATE jegyzetek SET torolve = " + marks[i % marks.size()] +
+                                   " WHERE id = " + std::to_string(id));
     }
     for (const bool deleted : {false, true}) {
         // As the list parts them.

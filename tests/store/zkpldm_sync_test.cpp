@@ -11,25 +11,6 @@
 
 namespace {
 
-void execute(const std::string& path, const std::string& statements) {
-    sqlite3* handle = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    sqlite3_busy_timeout(handle, 5000);
-    char* message = nullptr;
-    const int rc = sqlite3_exec(handle, statements.c_str(), nullptr, nullptr, &message);
-    EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(handle);
-}
-
-// As a synchronising program writes: the other machine's version is made aside, then renamed over.
-void replacebyrename(const std::string& path, const std::string& statements) {
-    const std::string aside = path + ".sync-tmp";
-    std::filesystem::copy_file(path, aside);
-    execute(aside, statements);
-    std::filesystem::rename(aside, path);
-}
-
 enum class Writer { secondconnection, renamedover };
 
 } // namespace
@@ -70,13 +51,14 @@ TEST_F(SyncTest, ACheckedSaveNeverOverwritesWhatAnotherWriterChanged) {
             const Tnotestate read = store->readjegyzet(id);
             ASSERT_TRUE(read.exists);
             if (*c.there)
-                writer == Writer::renamedover ? replacebyrename(dbpath, c.there) : execute(dbpath, c.there);
+                writer == Writer::renamedover ? writebyrename(dbpath, c.there)
+                                              : writeasanother(dbpath, c.there);
             const Tcheckedsave result = store->savejegyzetif(id, read, {"név", "itt"});
             EXPECT_EQ(result.saved, c.saved);
             EXPECT_EQ(result.current, c.after);
             EXPECT_EQ(store->readjegyzet(id), c.after);
             EXPECT_FALSE(store->db.connected());
-            execute(dbpath, "DELETE FROM jegyzetek");
+            writeasanother(dbpath, "DELETE FROM jegyzetek");
         }
     }
 }
@@ -121,13 +103,13 @@ TEST_F(SyncTest, EveryWriteAfterARenameReachesTheNewFile) {
         const std::int32_t id = store->savejegyzet(-1, {"n", "régi"});
         store->getsetup("x"); // leaves the connection open, as the settings' sequences do
         ASSERT_TRUE(store->db.connected());
-        replacebyrename(dbpath, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('máshol', 'x')");
+        writebyrename(dbpath, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('máshol', 'x')");
         c.write(*store, id);
         store->closedb();
         EXPECT_EQ(query(c.check), "1");
         // The other machine's note is still there: the write went into its file, not over it.
         EXPECT_EQ(query("SELECT count(*) FROM jegyzetek WHERE nev='máshol'"), "1");
-        execute(dbpath, "DELETE FROM jegyzetek; DELETE FROM setup WHERE nev LIKE 'j_%'");
+        writeasanother(dbpath, "DELETE FROM jegyzetek; DELETE FROM setup WHERE nev LIKE 'j_%'");
     }
 }
 
@@ -139,16 +121,16 @@ TEST_F(SyncTest, PollingNoticesCommitsAndReplacementsByAnyone) {
     store->listjegyzetek(false); // reading changes nothing
     EXPECT_FALSE(store->pollchanges());
 
-    execute(dbpath, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('másik folyamat', 'x')");
+    writeasanother(dbpath, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('másik folyamat', 'x')");
     EXPECT_TRUE(store->pollchanges());
     EXPECT_EQ(store->changed, 1);
     EXPECT_FALSE(store->pollchanges());
 
     // Same size, and possibly the same modification time: the header's change counter tells.
-    execute(dbpath, "UPDATE jegyzetek SET jegyzet='y'");
+    writeasanother(dbpath, "UPDATE jegyzetek SET jegyzet='y'");
     EXPECT_TRUE(store->pollchanges());
 
-    replacebyrename(dbpath, "UPDATE jegyzetek SET nev='átnevezve'");
+    writebyrename(dbpath, "UPDATE jegyzetek SET nev='átnevezve'");
     EXPECT_TRUE(store->pollchanges());
     EXPECT_EQ(store->listjegyzetek(false).at(0).nev, "átnevezve");
 }

@@ -7,7 +7,7 @@
 #include "store/IniFile.h"
 #include "windows/GlobalShortcutKeys.h"
 #include "windows/ShortcutSettings.h"
-#include "windows/listwindow_teardown.h"
+#include "windows/listwindow_support.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
 

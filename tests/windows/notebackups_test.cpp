@@ -6,6 +6,7 @@
 #include "shell/dialogs.h"
 #include "store/Backups.h"
 #include "windows/NoteBackups.h"
+#include "windows/listwindow_support.h"
 #include "windows/rootform_unit.h"
 
 #include <QAction>
@@ -17,18 +18,7 @@
 
 #include <filesystem>
 
-namespace {
-
 namespace fs = std::filesystem;
-
-class NullShell : public pinlet::TrayShell {
-public:
-    bool add(const QIcon&, const QString&) override { return true; }
-    void modify(const QIcon&, const QString&) override {}
-    void remove() override {}
-};
-
-} // namespace
 
 class NoteBackupsTest : public StoreTest {
 protected:
@@ -162,7 +152,7 @@ TEST_F(NoteBackupsTest, ExportGoesWhereTheDialogSays) {
 }
 
 TEST_F(NoteBackupsTest, CompactionKeepsWhatItRemovesInACopyAndStopsWithoutOne) {
-    TForm2 form(std::make_unique<NullShell>());
+    TForm2 form(std::make_unique<NoTray>());
     form.backups().today = [this] { return date; };
     form.MiniHtmlPopup1().setWorkAreaSource([] { return QRect(0, 0, 800, 600); });
     form.PopupMenu1Popup();

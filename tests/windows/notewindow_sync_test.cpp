@@ -6,24 +6,6 @@
 #include "shell/dialogs.h"
 #include "windows/ConflictCopyOffer.h"
 
-namespace {
-
-void execute(const std::string& path, const std::string& statements) {
-    sqlite3* handle = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    sqlite3_busy_timeout(handle, 5000);
-    ASSERT_EQ(sqlite3_exec(handle, statements.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(handle);
-}
-
-void renameover(const std::string& path, const std::string& statements) {
-    std::filesystem::copy_file(path, path + ".sync");
-    execute(path + ".sync", statements);
-    std::filesystem::rename(path + ".sync", path);
-}
-
-} // namespace
-
 class NoteSyncTest : public NoteWindowTest {};
 
 TEST_F(NoteSyncTest, EditsOnBothSidesAreBothKept) {
@@ -49,7 +31,7 @@ TEST_F(NoteSyncTest, EditsOnBothSidesAreBothKept) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        execute(dbpath, "DELETE FROM jegyzetek");
+        writeasanother(dbpath, "DELETE FROM jegyzetek");
         const std::int32_t id = store->savejegyzet(-1, {"Lista", "eredeti"});
         TForm1* w = open(id);
         if (c.deletedhere) {
@@ -60,7 +42,7 @@ TEST_F(NoteSyncTest, EditsOnBothSidesAreBothKept) {
             memo(w)->setPlainText("itt");
         const std::string where = " WHERE id=" + std::to_string(id);
         if (*c.there)
-            c.renamed ? renameover(dbpath, c.there + where) : execute(dbpath, c.there + where);
+            c.renamed ? writebyrename(dbpath, c.there + where) : writeasanother(dbpath, c.there + where);
         notices.clear();
         ASSERT_TRUE(w->savetodb());
 
@@ -98,7 +80,7 @@ TEST_F(NoteSyncTest, AnUneditedWindowFollowsTheFileAndAnEditedOneWaits) {
     TForm1* a = open(first);
     TForm1* b = open(second);
     memo(b)->setPlainText("itt gépelve");
-    renameover(dbpath, "UPDATE jegyzetek SET nev='Új név', jegyzet='második gép szövege'");
+    writebyrename(dbpath, "UPDATE jegyzetek SET nev='Új név', jegyzet='második gép szövege'");
     a->followstore();
     b->followstore();
     EXPECT_EQ(name(a)->text(), QString("Új név"));
@@ -112,10 +94,10 @@ TEST_F(NoteSyncTest, AConflictCopyIsOfferedOnceBroughtInAndMovedAside) {
     const std::string copy = folder.file("docs/pinlet (Anna's conflicted copy).db");
     const std::string declined = folder.file("docs/pinlet.sync-conflict-1.db");
     std::filesystem::copy_file(dbpath, copy);
-    execute(copy, "UPDATE jegyzetek SET jegyzet='Anna gépén' WHERE nev='Bevásárlás';"
-                  "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('Csak ott', 'x')");
+    writeasanother(copy, "UPDATE jegyzetek SET jegyzet='Anna gépén' WHERE nev='Bevásárlás';"
+                         "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('Csak ott', 'x')");
     std::filesystem::copy_file(dbpath, declined);
-    execute(declined, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('Harmadik', 'y')");
+    writeasanother(declined, "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('Harmadik', 'y')");
     std::vector<QString> said;
     TConflictCopyOffer offer(nullptr, [&](const QString& text) { said.push_back(text); });
     pinlet::DialogScript script;

@@ -9,7 +9,7 @@
 #include "db/Query.h"
 #include "shell/dialogs.h"
 #include "windows/ListRows.h"
-#include "windows/listwindow_teardown.h"
+#include "windows/listwindow_support.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
 
@@ -21,13 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class NoTray : public pinlet::TrayShell {
-public:
-    bool add(const QIcon&, const QString&) override { return true; }
-    void modify(const QIcon&, const QString&) override {}
-    void remove() override {}
-};
 
 std::string row(std::int32_t id, const std::string& name, bool highlighted = false,
                 const std::string& snippet = {}) {

@@ -9,7 +9,7 @@
 #include "shell/dialogs.h"
 #include "windows/ExitSave.h"
 #include "windows/ProgramActivation.h"
-#include "windows/listwindow_teardown.h"
+#include "windows/listwindow_support.h"
 #include "windows/mainform_unit.h"
 #include "windows/rootform_unit.h"
 
