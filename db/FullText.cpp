@@ -112,16 +112,11 @@ std::vector<std::string> FullTextTokenizer::query(const std::string& text) const
     return result;
 }
 
-std::vector<std::string> fts5tokens(Connection& connection, const std::vector<std::string>& tokenizer,
-                                    const std::string& text) {
-    return FullTextTokenizer(connection, tokenizer).query(text);
-}
-
-std::string fts5prefixquery(const std::vector<std::string>& words, bool any) {
+std::string fts5prefixquery(const std::vector<std::string>& words) {
     std::string query;
     for (const std::string& word : words) {
         if (!query.empty())
-            query += any ? " OR " : " ";
+            query += ' ';
         query += '"';
         for (const char c : word) {
             query += c;

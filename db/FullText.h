@@ -13,17 +13,12 @@ namespace sqldb {
 // Whether FTS5 tables can be made and read on the connected connection. Writes nothing to the file.
 bool hasfts5(Connection& connection);
 
-// The words of a text as an FTS5 tokenizer cuts and folds them for a query: `tokenizer` is its name and
-// arguments as an FTS5 table's tokenize option gives them ("unicode61", "remove_diacritics", "2").
-// Throws Error when the connection has no FTS5 or no such tokenizer.
-std::vector<std::string> fts5tokens(Connection& connection, const std::vector<std::string>& tokenizer,
-                                    const std::string& text);
-
 // An FTS5 tokenizer made once for many texts: cutting the words of a few dozen notes one after another
 // should not make and free a tokenizer for each.
 class FullTextTokenizer {
 public:
-    // `tokenizer` as for fts5tokens. Throws Error when the connection has no FTS5 or no such tokenizer.
+    // `tokenizer` is its name and arguments as an FTS5 table's tokenize option gives them ("unicode61",
+    // "remove_diacritics", "2"). Throws Error when the connection has no FTS5 or no such tokenizer.
     FullTextTokenizer(Connection& connection, const std::vector<std::string>& tokenizer);
     ~FullTextTokenizer();
     FullTextTokenizer(const FullTextTokenizer&) = delete;
@@ -40,6 +35,7 @@ public:
         eachword(text, &each,
                  [](void* context, const Word& word) { return (*static_cast<Each*>(context))(word); });
     }
+    // The words of a text as the tokenizer cuts and folds them for a query.
     std::vector<std::string> query(const std::string& text) const;
 
 private:
@@ -48,8 +44,8 @@ private:
     std::unique_ptr<Instance> instance_;
 };
 
-// An FTS5 query string that matches rows holding, for each word (or with `any`, for one of them), a word
-// starting with it: every word is a quoted string, so no character of it is read as query syntax.
-std::string fts5prefixquery(const std::vector<std::string>& words, bool any = false);
+// An FTS5 query string that matches rows holding, for each word, a word starting with it: every word is a
+// quoted string, so no character of it is read as query syntax.
+std::string fts5prefixquery(const std::vector<std::string>& words);
 
 } // namespace sqldb

@@ -131,10 +131,6 @@ void replace(sqldb::Connection& connection, std::int64_t id, const Indexed* befo
     execute(connection, "UPDATE kereses_allapot SET indexelt = indexelt + 1");
 }
 
-std::vector<std::string> words(sqldb::Connection& connection, const std::string& text) {
-    return sqldb::fts5tokens(connection, kTokenizer, text);
-}
-
 namespace {
 
 std::vector<std::int64_t> ids(Query& rows) {
@@ -286,15 +282,6 @@ Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t lim
             page.notes[i].snippet = snippet(*tokenizer_, q.texts.text(0), found);
     }
     return page;
-}
-
-Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
-                      std::size_t limit) {
-    return Searcher(connection).page(text, deleted, limit);
-}
-
-std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted) {
-    return searchpage(connection, text, deleted, SIZE_MAX).notes;
 }
 
 } // namespace noteindex

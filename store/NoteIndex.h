@@ -63,24 +63,12 @@ struct Indexed {
 };
 void replace(sqldb::Connection& connection, std::int64_t id, const Indexed* before, const Indexed& after);
 
-// The words of a search text, folded as the index folds them; characters that are no part of a word
-// (quotes, "*", "-", ":", parentheses ...) only separate words.
-std::vector<std::string> words(sqldb::Connection& connection, const std::string& text);
-
-// The notes that hold, for every word of the text, a word starting with it in the name or the text: the
-// live notes, or those marked deleted. Notes holding every word in the name come first, then the best
-// matches (beyond kRankedMatches notes found: the newest). A text without words finds every such note, in
-// id order. Refreshes a stale index first.
-std::vector<Tfoundnote> search(sqldb::Connection& connection, const std::string& text, bool deleted);
-
-// The first `limit` notes the search finds, in the same order, and how many it found: all of them, or as
-// many as the larger of `limit` and kCountedMatches when it found more.
-Tfoundpage searchpage(sqldb::Connection& connection, const std::string& text, bool deleted,
-                      std::size_t limit);
-
-// The same search, kept ready from one keystroke to the next on a connection left open: its statements
-// prepared, and what it read of the file (the index found exact, the deletion marks) kept until the file
-// changes or is opened anew.
+// The search of the notes, kept ready from one keystroke to the next on a connection left open: its
+// statements prepared, and what it read of the file (the index found exact, the deletion marks) kept until
+// the file changes or is opened anew.
+//
+// A query's words are cut and folded as the index folds them; characters that are no part of a word
+// (quotes, "*", "-", ":", parentheses ...) only separate words, never reach FTS5 as query syntax.
 class Searcher {
 public:
     explicit Searcher(sqldb::Connection& connection);
@@ -88,7 +76,11 @@ public:
     Searcher(const Searcher&) = delete;
     Searcher& operator=(const Searcher&) = delete;
 
-    // As searchpage, on the connected connection.
+    // On the connected connection: the notes that hold, for every word of the text, a word starting with it
+    // in the name or the text, the live notes or those marked deleted. Notes holding every word in the name
+    // come first, then the best matches (beyond kRankedMatches found: the newest). A text without words
+    // finds every such note, in id order. Refreshes a stale index first. The first `limit` notes, and how
+    // many it found: all of them, or as many as the larger of `limit` and kCountedMatches when it found more.
     Tfoundpage page(const std::string& text, bool deleted, std::size_t limit);
 
 private:
