@@ -55,9 +55,12 @@ pinlet_xserver_start() {
         return 1
     }
     # -displayfd: the server picks a free display number itself and writes it here.
+    # -noreset: by default the server resets when its last client leaves, and a client still in its
+    # connection handshake then is dropped: the readiness check's own disconnect could cost the program
+    # started next its display.
     local displayfile="$dir/display"
     : >"$displayfile"
-    Xvfb -displayfd 3 -screen 0 "${PINLET_DESKTOP_WIDTH}x${PINLET_DESKTOP_HEIGHT}x24" -nolisten tcp \
+    Xvfb -displayfd 3 -noreset -screen 0 "${PINLET_DESKTOP_WIDTH}x${PINLET_DESKTOP_HEIGHT}x24" -nolisten tcp \
         3>"$displayfile" >"$dir/xvfb.log" 2>&1 &
     PINLET_XVFB_PID=$!
     if ! pinlet_wait_until 10000 _pinlet_display_ready "$displayfile"; then
@@ -181,6 +184,10 @@ pinlet_fail() {
     echo "FAIL: $*" >&2
     echo "--- program output:" >&2
     cat "$WORK/pinlet.log" >&2 2>/dev/null
+    if [ -s "$WORK/xvfb.log" ]; then
+        echo "--- X server output:" >&2
+        tail -n 20 "$WORK/xvfb.log" >&2
+    fi
     exit 1
 }
 
