@@ -112,20 +112,14 @@ std::vector<std::string> FullTextTokenizer::query(const std::string& text) const
     return result;
 }
 
-std::string fts5prefixquery(const std::vector<std::string>& words) {
-    std::string query;
-    for (const std::string& word : words) {
-        if (!query.empty())
-            query += ' ';
-        query += '"';
-        for (const char c : word) {
-            query += c;
-            if (c == '"')
-                query += '"';
-        }
-        query += "\"*";
+std::string fts5quoted(const std::string& word) {
+    std::string quoted = "\"";
+    for (const char c : word) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
     }
-    return query;
+    return quoted + '"';
 }
 
 } // namespace sqldb

@@ -44,8 +44,7 @@ private:
     std::unique_ptr<Instance> instance_;
 };
 
-// An FTS5 query string that matches rows holding, for each word, a word starting with it: every word is a
-// quoted string, so no character of it is read as query syntax.
-std::string fts5prefixquery(const std::vector<std::string>& words);
+// A word as an FTS5 string: no character of it is read as query syntax.
+std::string fts5quoted(const std::string& word);
 
 } // namespace sqldb

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -42,9 +43,24 @@ const char* const kCreateTriggers[] = {
     "CREATE TRIGGER IF NOT EXISTS kereses_allapot_torles AFTER DELETE ON jegyzetek BEGIN "
     "UPDATE kereses_allapot SET valtozas = valtozas + 1; END",
 };
+// The index's words of more than kIndexedPrefix characters. A query word that long starts no list the
+// index keeps, and for a prefix FTS5 merges the whole lists of every word starting so before it gives a
+// single row: for a common word that merge is most of a keystroke. Looked up here, the few words it stands
+// for are searched as they are. The table may hold words no note holds any more (it only ever gains them),
+// never lack one the index holds.
+const char kCreateWords[] = "CREATE TABLE IF NOT EXISTS kereses_szavak (szo TEXT PRIMARY KEY) WITHOUT ROWID";
+constexpr std::size_t kIndexedPrefix = 3;
+// More words than this, each a short list, are merged faster than searched one by one.
+constexpr int kExpandedWords = 8;
 const char kParts[] = "FROM sqlite_master WHERE name IN ('jegyzetek_kereses', 'kereses_allapot', "
-                      "'kereses_allapot_beszuras', 'kereses_allapot_modositas', 'kereses_allapot_torles')";
-constexpr int kObjectCount = 5;
+                      "'kereses_allapot_beszuras', 'kereses_allapot_modositas', 'kereses_allapot_torles', "
+                      "'kereses_szavak')";
+constexpr int kObjectCount = 6;
+
+std::size_t characters(const std::string& word) {
+    return static_cast<std::size_t>(std::count_if(
+        word.begin(), word.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
 
 std::int64_t single(sqldb::Connection& connection, const std::string& text) {
     Query query(connection, text);
@@ -76,6 +92,7 @@ void rebuild(sqldb::Connection& connection) {
         execute(connection, "DROP TABLE IF EXISTS jegyzetek_kereses");
     execute(connection, kCreateIndex);
     execute(connection, kCreateState);
+    execute(connection, kCreateWords);
     for (const char* trigger : kCreateTriggers)
         execute(connection, trigger);
     if (single(connection, "SELECT count(*) FROM kereses_allapot") != 1) {
@@ -87,6 +104,13 @@ void rebuild(sqldb::Connection& connection) {
     execute(connection,
             "INSERT INTO jegyzetek_kereses (jegyzetek_kereses, rank) VALUES ('hashsize', 8388608)");
     execute(connection, "INSERT INTO jegyzetek_kereses (jegyzetek_kereses) VALUES ('rebuild')");
+    execute(connection, "DELETE FROM kereses_szavak");
+    execute(connection, "CREATE VIRTUAL TABLE IF NOT EXISTS temp.kereses_szotar USING "
+                        "fts5vocab(main, jegyzetek_kereses, row)");
+    execute(connection, "INSERT INTO kereses_szavak (szo) SELECT term FROM temp.kereses_szotar WHERE "
+                        "length(term) > " +
+                            std::to_string(kIndexedPrefix));
+    execute(connection, "DROP TABLE temp.kereses_szotar");
     execute(connection, "UPDATE kereses_allapot SET indexelt = valtozas");
 }
 
@@ -128,6 +152,19 @@ void replace(sqldb::Connection& connection, std::int64_t id, const Indexed* befo
     add.bind(2, after.nev);
     add.bind(3, after.jegyzet);
     add.run();
+    std::set<std::string> words;
+    const sqldb::FullTextTokenizer tokenizer(connection, kTokenizer);
+    for (const std::string* text : {&after.nev, &after.jegyzet})
+        tokenizer.eachword(*text, [&](const sqldb::FullTextTokenizer::Word& word) {
+            if (characters(word.folded) > kIndexedPrefix)
+                words.insert(word.folded);
+            return true;
+        });
+    Query remember(connection, "INSERT OR IGNORE INTO kereses_szavak (szo) VALUES (?1)");
+    for (const std::string& word : words) {
+        remember.bind(1, word);
+        remember.run();
+    }
     execute(connection, "UPDATE kereses_allapot SET indexelt = indexelt + 1");
 }
 
@@ -153,13 +190,15 @@ struct Searcher::Statements {
           ranked(connection, "SELECT rowid FROM jegyzetek_kereses WHERE jegyzetek_kereses MATCH ?1 ORDER BY "
                              "bm25(jegyzetek_kereses, 10.0, 1.0), rowid"),
           names(connection, "SELECT id, nev FROM jegyzetek WHERE id IN (SELECT value FROM json_each(?1))"),
-          texts(connection, "SELECT jegyzet FROM jegyzetek WHERE id = ?1") {}
+          texts(connection, "SELECT jegyzet FROM jegyzetek WHERE id = ?1"),
+          words(connection, "SELECT szo FROM kereses_szavak WHERE szo >= ?1 ORDER BY szo LIMIT " +
+                                std::to_string(kExpandedWords + 1)) {}
     // A search left off early (a page full, a failure) leaves none of its runs holding the file.
     void finish() noexcept {
-        for (Query* query : {&version, &named, &matches, &innames, &ranked, &names, &texts})
+        for (Query* query : {&version, &named, &matches, &innames, &ranked, &names, &texts, &words})
             query->finish();
     }
-    Query version, named, matches, innames, ranked, names, texts;
+    Query version, named, matches, innames, ranked, names, texts, words;
 };
 
 Searcher::Searcher(sqldb::Connection& connection)
@@ -184,6 +223,38 @@ void Searcher::follow() {
     tokenizer_ = std::make_unique<sqldb::FullTextTokenizer>(connection_, kTokenizer);
     // The refresh may have written: what it wrote is this connection's own change, seen from now on.
     seen_ = {seen.opening, seen.version, sqlite3_total_changes64(connection_.handle())};
+}
+
+// Every word as a prefix, or, where the index keeps no list for a prefix that long, as the few words of
+// the index it starts.
+std::string Searcher::matchquery(const std::vector<std::string>& words) {
+    std::string query;
+    for (const std::string& word : words) {
+        if (!query.empty())
+            query += " AND ";
+        std::vector<std::string> starting;
+        if (characters(word) > kIndexedPrefix) {
+            Query& lookup = statements_->words;
+            lookup.bind(1, word);
+            while (lookup.next()) {
+                const std::string_view found = lookup.textview(0);
+                if (found.compare(0, word.size(), word) != 0)
+                    break;
+                starting.emplace_back(found);
+            }
+            lookup.finish();
+        }
+        // None found: a word the index lacks is searched as it would be without the list, to no loss.
+        if (starting.empty() || starting.size() > static_cast<std::size_t>(kExpandedWords)) {
+            query += sqldb::fts5quoted(word) + "*";
+            continue;
+        }
+        query += "(";
+        for (std::size_t i = 0; i < starting.size(); ++i)
+            query += (i ? " OR " : "") + sqldb::fts5quoted(starting[i]);
+        query += ")";
+    }
+    return query;
 }
 
 // A wider id would turn into another note's id in the windows: such a row is never listed.
@@ -211,7 +282,7 @@ Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t lim
         return page;
     }
     Statements& q = *statements_;
-    const std::string query = sqldb::fts5prefixquery(found);
+    const std::string query = matchquery(found);
     // The name matches, newest first, as many as the page holds: they come first.
     std::vector<std::int64_t> order;
     bool allnamed = true;

@@ -91,6 +91,7 @@ private:
         std::int64_t changes = 0;
     };
     void follow();
+    std::string matchquery(const std::vector<std::string>& words);
     bool listed(std::int64_t id, bool deleted) const;
 
     sqldb::Connection& connection_;

@@ -123,9 +123,10 @@ TEST_F(SearchTest, MatchingRules) {
 TEST_F(SearchTest, EveryWritePathKeepsTheIndexExact) {
     const std::vector<std::string> vocabulary = {"alma",         "körte",      "őszibarack", "tej",
                                                  "kenyér",       "Új",         "jegyzet",    "ÁRVÍZTŰRŐ",
-                                                 "tükörfúrógép", "bevásárlás", "x-y"};
+                                                 "tükörfúrógép", "bevásárlás", "x-y",        "kívülálló"};
+    // "kivul" starts words written here and words only another writer's rows hold.
     const std::vector<std::string> queries = {"a",   "kör",     "OSZ", "tej ken", "arvizturo tuk",
-                                              "x y", "jegyzet", "zz"};
+                                              "x y", "jegyzet", "zz",  "körte",   "kivul"};
     std::mt19937 random(22);
     const auto text = [&](int words) {
         std::string result;
@@ -172,12 +173,24 @@ TEST_F(SearchTest, EveryWritePathKeepsTheIndexExact) {
     expectexact(queries);
 }
 
+TEST_F(SearchTest, LongerWordsAreFoundWhetherFewOrManyStartAlike) {
+    // Nine words start "alma": more than are looked for one by one; two start "szilv".
+    std::string many;
+    for (char c = 'a'; c <= 'i'; ++c)
+        many += std::string("alma") + c + "fa ";
+    const std::int32_t first = store->savejegyzet(-1, {"Szilvás", many});
+    store->savejegyzet(-1, {"szilvafa", "almafa"});
+    store->savejegyzet(first, {"Körte", "almaafa"}); // its other words leave the index
+    expectexact({"alma", "almab", "almaafa", "szilv", "szilvas", "SZILVÁF", "kort", "körtefa tej"});
+}
+
 TEST_F(SearchTest, AnExistingFileGainsTheIndexAndAnSqliteWithoutFts5StillWorks) {
     store.reset();
     writeasanother(
         dbpath,
         "DROP TABLE jegyzetek_kereses; DROP TABLE kereses_allapot; DROP TRIGGER kereses_allapot_beszuras;"
-        "DROP TRIGGER kereses_allapot_modositas; DROP TRIGGER kereses_allapot_torles;"
+        "DROP TRIGGER kereses_allapot_modositas; DROP TRIGGER kereses_allapot_torles; DROP TABLE "
+        "kereses_szavak;"
         "INSERT INTO jegyzetek (nev, jegyzet) VALUES ('régi', 'még a keresés előtt')");
 
     // Without FTS5: the notes open and save; search says why it cannot, and writes no part of the index.
