@@ -375,3 +375,32 @@ TEST_F(SearchTest, APageIsTheStartOfTheWholeSearchAndCountsItAll) {
         }
     }
 }
+
+TEST_F(SearchTest, AmongManyMatchesTheNameMatchesComeFirstNewestFirst) {
+    // More notes than are weighed one by one, and more name matches than are checked at a time.
+    writeasanother(dbpath, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 700) "
+                           "INSERT INTO jegyzetek (nev, jegyzet, torolve) SELECT CASE WHEN i % 3 = 0 THEN "
+                           "'Körte alma ' || i WHEN i % 5 = 0 THEN 'almás kosár' ELSE 'szilva' END, "
+                           "'kert alma ' || i, i % 11 = 0 FROM n");
+    const std::vector<std::int32_t> notes = ids(store->keresjegyzetek("", false));
+    // Each finds more notes than are weighed: the newest come first, the name matches before them.
+    for (const std::string text : {"alma k", "k alma", "alm kert"}) {
+        std::vector<std::int32_t> named, others;
+        for (auto id = notes.rbegin(); id != notes.rend(); ++id) {
+            const std::string nev = store->getjegyzet(*id).nev;
+            const std::string jegyzet = store->getjegyzet(*id).jegyzet;
+            if (searchreference::matches(text, nev, ""))
+                named.push_back(*id);
+            else if (searchreference::matches(text, nev, jegyzet))
+                others.push_back(*id);
+        }
+        named.insert(named.end(), others.begin(), others.end());
+        for (const std::size_t limit : {std::size_t(0), std::size_t(50), std::size_t(300)}) {
+            const Tfoundpage page = store->keresoldal(text, false, limit);
+            EXPECT_EQ(page.total, named.size()) << text;
+            EXPECT_EQ(ids(page.notes),
+                      std::vector<std::int32_t>(named.begin(), named.begin() + std::min(limit, named.size())))
+                << text << " " << limit;
+        }
+    }
+}
