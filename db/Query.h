@@ -27,6 +27,8 @@ public:
     bool next();
     // Runs the statement to its end, passing over its rows. Throws Error.
     void run();
+    // Compiles the statement now, ahead of its first run. Throws Error.
+    void prepare() { statement(); }
     // Ends a run whose rows were not all read: until then it holds the file's read lock, which keeps
     // other connections from writing.
     void finish() noexcept;

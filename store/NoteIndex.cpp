@@ -263,6 +263,18 @@ bool Searcher::listed(std::int64_t id, bool deleted) const {
            std::binary_search(marked_.begin(), marked_.end(), id) == deleted;
 }
 
+void Searcher::ready() {
+    follow();
+    Statements& q = *statements_;
+    for (Query* query : {&q.named, &q.matches, &q.innames, &q.ranked, &q.names, &q.texts, &q.words})
+        query->prepare();
+    // A first letter finds most notes, and shows the newest: their rows are read into the connection's
+    // cache now, texts too, for the pieces of text under the first of them.
+    Query newest(connection_, "SELECT length(nev), length(jegyzet) FROM jegyzetek ORDER BY id DESC LIMIT ?1");
+    newest.bind(1, static_cast<std::int64_t>(kSnippetNotes));
+    newest.run();
+}
+
 Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t limit) {
     struct Finish {
         Statements& statements;

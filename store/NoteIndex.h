@@ -82,6 +82,9 @@ public:
     // finds every such note, in id order. Refreshes a stale index first. The first `limit` notes, and how
     // many it found: all of them, or as many as the larger of `limit` and kCountedMatches when it found more.
     Tfoundpage page(const std::string& text, bool deleted, std::size_t limit);
+    // Does ahead of the first keystroke what page() does before it searches: the index refreshed, what it
+    // reads of the file read, its statements compiled.
+    void ready();
 
 private:
     struct Statements;

@@ -108,9 +108,6 @@ std::vector<Tfoundnote> Tzkpldm::keresjegyzetek(const std::string& text, bool de
 }
 
 Tfoundpage Tzkpldm::keresoldal(const std::string& text, bool deleted, std::size_t limit, bool keepopen) {
-    if (search_ == Search::unavailable)
-        throw sqldb::Error(searchunavailable_);
-    db.connect();
     struct Disconnect {
         sqldb::Connection& db;
         bool keepopen;
@@ -119,6 +116,23 @@ Tfoundpage Tzkpldm::keresoldal(const std::string& text, bool deleted, std::size_
                 db.disconnect();
         }
     } disconnect{db, keepopen};
+    return searcher().page(text, deleted, limit);
+}
+
+void Tzkpldm::keresesrekeszul() {
+    try {
+        searcher().ready();
+    } catch (...) {
+        keresesvege();
+        throw;
+    }
+}
+
+// Connected, the index prepared where it was not yet: the searcher of the open file.
+noteindex::Searcher& Tzkpldm::searcher() {
+    if (search_ == Search::unavailable)
+        throw sqldb::Error(searchunavailable_);
+    db.connect();
     if (search_ != Search::ready) {
         prepareindex();
         if (search_ != Search::ready)
@@ -126,7 +140,7 @@ Tfoundpage Tzkpldm::keresoldal(const std::string& text, bool deleted, std::size_
     }
     if (!searcher_)
         searcher_ = std::make_unique<noteindex::Searcher>(db);
-    return searcher_->page(text, deleted, limit);
+    return *searcher_;
 }
 
 void Tzkpldm::keresesvege() {

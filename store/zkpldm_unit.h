@@ -143,6 +143,10 @@ public:
     // open for the next keystroke's search, its pages and the index's state read already, until
     // keresesvege() or any other call of the store closes it.
     Tfoundpage keresoldal(const std::string& text, bool deleted, std::size_t limit, bool keepopen = false);
+    // Opens the file and readies the search on it, as the first keystroke's keresoldal would, and keeps it
+    // open for that keystroke: the list window calls it once it shows, so the first letter typed finds all
+    // in place. Throws as keresoldal does.
+    void keresesrekeszul();
     // Closes the connection a search kept open, so that other programs may replace the file.
     void keresesvege();
     // Why the notes cannot be searched (the SQLite in use has no FTS5), or empty when they can, or may
@@ -172,7 +176,8 @@ private:
     Tnotestate currentrow(std::int32_t id);          // on the open connection and table
     // Runs the work as one change of the file: a failure takes back what it wrote, and goes on.
     void insavepoint(const std::string& name, const std::function<void()>& work);
-    void prepareindex();                                               // on the open connection
+    void prepareindex(); // on the open connection
+    noteindex::Searcher& searcher();
     void indexnote(std::int64_t id, const noteindex::Indexed* before); // the current row of jegyzetek
 
     TStoreEnvironment environment_;

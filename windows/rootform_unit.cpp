@@ -341,11 +341,13 @@ void TForm2::FormActivate() {
         read && read->present && zkpldm->changed == 0 &&
         *read == sqldb::filestamp(zkpldm->db.databasename())) {
         activationfailure_.clear();
+        readysearch();
         return;
     }
     try {
         showitems();
         activationfailure_.clear();
+        readysearch();
     } catch (const std::exception& failure) {
         if (failure.what() == activationfailure_)
             return;
@@ -410,6 +412,23 @@ void TForm2::showitems() {
     shown_.shrink_to_fit(); // kept while the list is shown
     shownline_.shrink_to_fit();
     MiniHtmlLabel1->setHTMLText(std::move(text));
+}
+
+// Once the list stands, the search is readied for a first letter typed within the pause; a pause lets go of
+// the file as after a keystroke. A failure here is no failure of anything the user did: the search the
+// keystroke starts meets it again and says so.
+void TForm2::readysearch() {
+    if (!zkpldm->searchunavailable().empty() || searching())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible() || searching() || zkpldm->db.intransaction())
+            return;
+        try {
+            zkpldm->keresesrekeszul();
+            searchpause_->start();
+        } catch (const std::exception&) {
+        }
+    });
 }
 
 bool TForm2::searching() const {

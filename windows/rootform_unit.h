@@ -154,6 +154,7 @@ protected:
 
 private:
     void marknotedeleted(std::int32_t id, bool deleted);
+    void readysearch();
     void buildcomponents();
     void layoutcomponents();
     void refreshpictures();
