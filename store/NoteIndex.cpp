@@ -52,6 +52,8 @@ const char kCreateWords[] = "CREATE TABLE IF NOT EXISTS kereses_szavak (szo TEXT
 constexpr std::size_t kIndexedPrefix = 3;
 // More words than this, each a short list, are merged faster than searched one by one.
 constexpr int kExpandedWords = 8;
+// A word found in the names of at most this many notes has them kept for the words typed after it.
+constexpr std::size_t kKeptNames = 300;
 const char kParts[] = "FROM sqlite_master WHERE name IN ('jegyzetek_kereses', 'kereses_allapot', "
                       "'kereses_allapot_beszuras', 'kereses_allapot_modositas', 'kereses_allapot_torles', "
                       "'kereses_szavak')";
@@ -218,6 +220,7 @@ void Searcher::follow() {
         seen.changes == seen_.changes)
         return;
     tokenizer_.reset();
+    namesof_.reset();
     refreshconnected(connection_);
     marked_ = markeddeletedrows(connection_);
     tokenizer_ = std::make_unique<sqldb::FullTextTokenizer>(connection_, kTokenizer);
@@ -255,6 +258,84 @@ std::string Searcher::matchquery(const std::vector<std::string>& words) {
         query += ")";
     }
     return query;
+}
+
+// The notes holding every word in the name, newest first, at most `limit` of them; `all` false when more do.
+//
+// FTS5 looks at the columns of a row only once the row holds every word somewhere, which for a second word
+// of a letter or two is most notes, in every keystroke after the first word. So the name matches of a
+// single word, where they are few, are kept with their names' words: the next words typed narrow them here.
+std::vector<std::int64_t> Searcher::named(const std::vector<std::string>& words, const std::string& query,
+                                          bool deleted, std::size_t limit, bool& all) {
+    std::vector<std::int64_t> result;
+    const auto take = [&](std::int64_t id) {
+        if (!listed(id, deleted))
+            return true;
+        if (result.size() == limit) {
+            all = false;
+            return false;
+        }
+        result.push_back(id);
+        return true;
+    };
+    if (namesof_ && std::any_of(words.begin(), words.end(), [&](const std::string& word) {
+            return word.compare(0, namesof_->word.size(), namesof_->word) == 0;
+        })) {
+        for (std::size_t i = 0; i < namesof_->ids.size(); ++i)
+            if (holdsall(namesof_->words[i], words) && !take(namesof_->ids[i]))
+                break;
+        return result;
+    }
+    Query& rows = statements_->named;
+    rows.bind(1, "nev : (" + query + ")");
+    bool keeping = words.size() == 1; // while they may be few enough to keep
+    std::vector<std::int64_t> every;
+    bool more = true;
+    while ((more = rows.next())) {
+        const std::int64_t id = rows.integer(0);
+        if (keeping && every.size() == kKeptNames)
+            keeping = false;
+        else if (keeping)
+            every.push_back(id);
+        if (all)
+            take(id);
+        if (!all && !keeping)
+            break;
+    }
+    if (!more && keeping)
+        keepnames(words.front(), every);
+    return result;
+}
+
+// The name matches of `word`, every one, with their names' words as the index folds them.
+void Searcher::keepnames(const std::string& word, const std::vector<std::int64_t>& ids) {
+    std::string list;
+    for (const std::int64_t id : ids)
+        list += (list.empty() ? "" : ",") + std::to_string(id);
+    Query& names = statements_->names;
+    names.bind(1, "[" + list + "]");
+    std::unordered_map<std::int64_t, std::vector<std::string>> byid;
+    while (names.next()) {
+        std::vector<std::string>& folded = byid[names.integer(0)];
+        tokenizer_->eachword(names.text(1), [&](const sqldb::FullTextTokenizer::Word& each) {
+            folded.push_back(each.folded);
+            return true;
+        });
+    }
+    NamesOf kept{word, {}, {}};
+    for (const std::int64_t id : ids) {
+        kept.ids.push_back(id);
+        kept.words.push_back(std::move(byid[id]));
+    }
+    namesof_ = std::move(kept);
+}
+
+// Whether, for every word, one of the name's words starts with it.
+bool Searcher::holdsall(const std::vector<std::string>& nev, const std::vector<std::string>& words) {
+    return std::all_of(words.begin(), words.end(), [&](const std::string& word) {
+        return std::any_of(nev.begin(), nev.end(),
+                           [&](const std::string& each) { return each.compare(0, word.size(), word) == 0; });
+    });
 }
 
 // A wider id would turn into another note's id in the windows: such a row is never listed.
@@ -296,19 +377,8 @@ Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t lim
     Statements& q = *statements_;
     const std::string query = matchquery(found);
     // The name matches, newest first, as many as the page holds: they come first.
-    std::vector<std::int64_t> order;
     bool allnamed = true;
-    q.named.bind(1, "nev : (" + query + ")");
-    while (q.named.next()) {
-        const std::int64_t id = q.named.integer(0);
-        if (!listed(id, deleted))
-            continue;
-        if (order.size() == limit) {
-            allnamed = false;
-            break;
-        }
-        order.push_back(id);
-    }
+    std::vector<std::int64_t> order = named(found, query, deleted, limit, allnamed);
     const std::unordered_set<std::int64_t> byname(order.begin(), order.end());
     // Then every match, newest first, counted as far as a count still tells the user something: a short
     // prefix finds most notes, and counting them all would cost more than the rest of the keystroke. The

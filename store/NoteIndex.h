@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -95,12 +96,23 @@ private:
     };
     void follow();
     std::string matchquery(const std::vector<std::string>& words);
+    std::vector<std::int64_t> named(const std::vector<std::string>& words, const std::string& query,
+                                    bool deleted, std::size_t limit, bool& all);
+    void keepnames(const std::string& word, const std::vector<std::int64_t>& ids);
+    static bool holdsall(const std::vector<std::string>& nev, const std::vector<std::string>& words);
     bool listed(std::int64_t id, bool deleted) const;
 
     sqldb::Connection& connection_;
     std::unique_ptr<Statements> statements_;
     std::unique_ptr<sqldb::FullTextTokenizer> tokenizer_;
     std::vector<std::int64_t> marked_;
+    // The notes holding a word in the name, newest first, and their names' words: until the file changes.
+    struct NamesOf {
+        std::string word;
+        std::vector<std::int64_t> ids;
+        std::vector<std::vector<std::string>> words;
+    };
+    std::optional<NamesOf> namesof_;
     Seen seen_;
 };
 

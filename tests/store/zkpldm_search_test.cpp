@@ -404,3 +404,31 @@ TEST_F(SearchTest, AmongManyMatchesTheNameMatchesComeFirstNewestFirst) {
         }
     }
 }
+
+// Typed letter by letter on a file kept open, every page is the page a search of the whole text finds
+// afresh, also when another program renames a note between two keystrokes.
+TEST_F(SearchTest, TypingFindsWhatAFreshSearchFinds) {
+    writeasanother(dbpath, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 900) "
+                           "INSERT INTO jegyzetek (nev, jegyzet, torolve) SELECT CASE WHEN i % 5 = 0 THEN "
+                           "'Tej kakaó ' || i WHEN i % 10 = 1 THEN 'tejföl' WHEN i % 5 = 2 THEN 'kakaó' "
+                           "ELSE 'kenyér ' || i END, 'tej kávé kakaó', i % 9 = 0 FROM n");
+    const auto afresh = [&](const std::string& text, bool deleted) {
+        Tzkpldm started(testenvironment(folder, clock)); // nothing kept from an earlier search
+        started.DataModuleCreate();
+        return started.keresoldal(text, deleted, 50);
+    };
+    for (const bool deleted : {false, true}) {
+        std::string typed;
+        for (const std::string letter : {"t", "e", "j", " ", "k", "a", "k", "a", "ó", " ", "1"}) {
+            typed += letter;
+            if (typed == "tej ka" && !deleted)
+                writeasanother(
+                    dbpath,
+                    "UPDATE jegyzetek SET nev = 'tej kalap' WHERE id > (SELECT max(id) - 3 FROM jegyzetek)");
+            const Tfoundpage page = store->keresoldal(typed, deleted, 50, true);
+            const Tfoundpage expected = afresh(typed, deleted);
+            EXPECT_EQ(ids(page.notes), ids(expected.notes)) << typed << ", deleted " << deleted;
+            EXPECT_EQ(page.total, expected.total) << typed;
+        }
+    }
+}
