@@ -263,10 +263,12 @@ std::string Searcher::matchquery(const std::vector<std::string>& words) {
 // The notes holding every word in the name, newest first, at most `limit` of them; `all` false when more do.
 //
 // FTS5 looks at the columns of a row only once the row holds every word somewhere, which for a second word
-// of a letter or two is most notes, in every keystroke after the first word. So the name matches of a
-// single word, where they are few, are kept with their names' words: the next words typed narrow them here.
+// of a letter or two is most notes, in every keystroke after the first word. So once a single word is
+// followed by a space (another word is coming), its name matches, where they are few, are kept with their
+// names' words, and the next words typed narrow them here. Reading them all before that would cost every
+// keystroke of the first word for the sake of a second word that may never come.
 std::vector<std::int64_t> Searcher::named(const std::vector<std::string>& words, const std::string& query,
-                                          bool deleted, std::size_t limit, bool& all) {
+                                          bool keep, bool deleted, std::size_t limit, bool& all) {
     std::vector<std::int64_t> result;
     const auto take = [&](std::int64_t id) {
         if (!listed(id, deleted))
@@ -288,7 +290,7 @@ std::vector<std::int64_t> Searcher::named(const std::vector<std::string>& words,
     }
     Query& rows = statements_->named;
     rows.bind(1, "nev : (" + query + ")");
-    bool keeping = words.size() == 1; // while they may be few enough to keep
+    bool keeping = keep && words.size() == 1; // while they may be few enough to keep
     std::vector<std::int64_t> every;
     bool more = true;
     while ((more = rows.next())) {
@@ -354,6 +356,9 @@ void Searcher::ready() {
     Query newest(connection_, "SELECT length(nev), length(jegyzet) FROM jegyzetek ORDER BY id DESC LIMIT ?1");
     newest.bind(1, static_cast<std::int64_t>(kSnippetNotes));
     newest.run();
+    // An empty phrase finds nothing, but FTS5 reads the index's structure for it as for any search.
+    q.matches.bind(1, std::string("\"\""));
+    q.matches.run();
 }
 
 Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t limit) {
@@ -378,7 +383,8 @@ Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t lim
     const std::string query = matchquery(found);
     // The name matches, newest first, as many as the page holds: they come first.
     bool allnamed = true;
-    std::vector<std::int64_t> order = named(found, query, deleted, limit, allnamed);
+    const bool anotherword = text.back() == ' ' || text.back() == '\t';
+    std::vector<std::int64_t> order = named(found, query, anotherword, deleted, limit, allnamed);
     const std::unordered_set<std::int64_t> byname(order.begin(), order.end());
     // Then every match, newest first, counted as far as a count still tells the user something: a short
     // prefix finds most notes, and counting them all would cost more than the rest of the keystroke. The

@@ -97,7 +97,7 @@ private:
     void follow();
     std::string matchquery(const std::vector<std::string>& words);
     std::vector<std::int64_t> named(const std::vector<std::string>& words, const std::string& query,
-                                    bool deleted, std::size_t limit, bool& all);
+                                    bool keep, bool deleted, std::size_t limit, bool& all);
     void keepnames(const std::string& word, const std::vector<std::int64_t>& ids);
     static bool holdsall(const std::vector<std::string>& nev, const std::vector<std::string>& words);
     bool listed(std::int64_t id, bool deleted) const;
