@@ -44,8 +44,9 @@ inline constexpr char kMatchEnd = '\x02';
 inline constexpr int kSnippetNotes = 20;
 // Up to this many notes found are put in order of how well they match; more, newest first.
 inline constexpr int kRankedMatches = 300;
-// A search that finds more notes than a page holds counts them up to this many.
-inline constexpr std::size_t kCountedMatches = 1000;
+// A search that finds more notes than a page holds counts them up to this many: each one counted costs as
+// much as a note shown, and beyond a few hundred the number only says "type more".
+inline constexpr std::size_t kCountedMatches = 500;
 
 // Readies the index on the connected connection: makes it when the file lacks it, and rebuilds it when it
 // is stale. Returns false, writing nothing, when the connection's SQLite has no FTS5. Another process

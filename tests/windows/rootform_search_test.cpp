@@ -241,16 +241,18 @@ TEST_F(ListSearchTest, ABroadSearchShowsThePageAndCountsTheRest) {
     type("alma ritka");
     EXPECT_EQ(ids(store->keresoldal("alma ritka", false, TForm2::kShownMatches).notes).size(), 1u);
 
-    // Beyond a thousand found the counting stops, and the line says so.
+    // Beyond the counted many the counting stops, and the line says so.
     store->db.connect();
-    sqldb::execute(store->db,
-                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
-                   "INSERT INTO jegyzetek (nev, jegyzet) SELECT 'alma', 'szöveg' FROM n");
+    sqldb::execute(store->db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                                  std::to_string(noteindex::kCountedMatches) +
+                                  ") INSERT INTO jegyzetek (nev, jegyzet) SELECT 'alma', 'szöveg' FROM n");
     store->db.disconnect();
     for (int i = 0; i < 6; ++i)
         key(Qt::Key_Backspace);
-    EXPECT_NE(list().find(TForm2::kAtLeastMoreFound.arg(1000 - TForm2::kShownMatches).toStdString()),
-              std::string::npos);
+    EXPECT_NE(
+        list().find(
+            TForm2::kAtLeastMoreFound.arg(noteindex::kCountedMatches - TForm2::kShownMatches).toStdString()),
+        std::string::npos);
     key(Qt::Key_Escape);
     EXPECT_FALSE(store->db.connected());
 }
