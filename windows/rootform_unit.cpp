@@ -420,7 +420,7 @@ void TForm2::showitems() {
 void TForm2::readysearch() {
     if (!zkpldm->searchunavailable().empty() || searching())
         return;
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(kReadySearchDelay, this, [this] {
         if (!isVisible() || searching() || zkpldm->db.intransaction())
             return;
         try {

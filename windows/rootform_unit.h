@@ -79,6 +79,9 @@ public:
     static constexpr std::size_t kShownMatches = 50;
     // How long a pause in the typing keeps the database file open for the next keystroke, ms.
     static constexpr int kSearchPause = 2000;
+    // How long after the list stands the search is readied, ms: after the window's first paint, which a
+    // zero delay would come before, and before a person's first keystroke.
+    static constexpr int kReadySearchDelay = 100;
     // How often the window tries again to put its icon into a notification area that was not there.
     static constexpr int kTrayRetryMs = 2000;
 
