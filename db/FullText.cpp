@@ -20,13 +20,6 @@ fts5_api* fts5interface(Connection& connection) {
     return api;
 }
 
-int collect(void* context, int flags, const char* token, int bytes, int, int) {
-    // Synonyms at the same place are another spelling of the same word, not another word.
-    if ((flags & FTS5_TOKEN_COLOCATED) == 0)
-        static_cast<std::vector<std::string>*>(context)->emplace_back(token, static_cast<std::size_t>(bytes));
-    return SQLITE_OK;
-}
-
 } // namespace
 
 bool hasfts5(Connection& connection) {
@@ -45,14 +38,6 @@ struct FullTextTokenizer::Instance {
     ~Instance() {
         if (tokenizer)
             methods.xDelete(tokenizer);
-    }
-    template <typename Out>
-    void tokenize(int reason, const std::string& text, Out& out,
-                  int (*callback)(void*, int, const char*, int, int, int)) const {
-        const int rc =
-            methods.xTokenize(tokenizer, &out, reason, text.data(), static_cast<int>(text.size()), callback);
-        if (rc != SQLITE_OK)
-            throw Error(std::string("Full-text tokenizer: ") + sqlite3_errstr(rc), rc);
     }
 };
 
@@ -87,6 +72,7 @@ struct Walk {
 constexpr int kWalkEnough = SQLITE_DONE;
 
 int walk(void* context, int flags, const char* token, int bytes, int begin, int end) {
+    // Synonyms at the same place are another spelling of the same word, not another word.
     if (flags & FTS5_TOKEN_COLOCATED)
         return SQLITE_OK;
     const Walk& w = *static_cast<Walk*>(context);
@@ -99,8 +85,13 @@ int walk(void* context, int flags, const char* token, int bytes, int begin, int 
 
 void FullTextTokenizer::eachword(const std::string& text, void* context,
                                  bool (*each)(void*, const Word&)) const {
+    walkwords(FTS5_TOKENIZE_DOCUMENT, text, context, each);
+}
+
+void FullTextTokenizer::walkwords(int reason, const std::string& text, void* context,
+                                  bool (*each)(void*, const Word&)) const {
     Walk w{context, each};
-    const int rc = instance_->methods.xTokenize(instance_->tokenizer, &w, FTS5_TOKENIZE_DOCUMENT, text.data(),
+    const int rc = instance_->methods.xTokenize(instance_->tokenizer, &w, reason, text.data(),
                                                 static_cast<int>(text.size()), walk);
     if (rc != SQLITE_OK && rc != kWalkEnough)
         throw Error(std::string("Full-text tokenizer: ") + sqlite3_errstr(rc), rc);
@@ -108,7 +99,10 @@ void FullTextTokenizer::eachword(const std::string& text, void* context,
 
 std::vector<std::string> FullTextTokenizer::query(const std::string& text) const {
     std::vector<std::string> result;
-    instance_->tokenize(FTS5_TOKENIZE_QUERY, text, result, collect);
+    walkwords(FTS5_TOKENIZE_QUERY, text, &result, [](void* context, const Word& word) {
+        static_cast<std::vector<std::string>*>(context)->push_back(word.folded);
+        return true;
+    });
     return result;
 }
 

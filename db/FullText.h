@@ -40,6 +40,8 @@ public:
 
 private:
     void eachword(const std::string& text, void* context, bool (*each)(void*, const Word&)) const;
+    void walkwords(int reason, const std::string& text, void* context,
+                   bool (*each)(void*, const Word&)) const;
     struct Instance;
     std::unique_ptr<Instance> instance_;
 };

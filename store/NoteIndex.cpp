@@ -3,6 +3,7 @@
 #include "db/FullText.h"
 #include "db/Query.h"
 #include "store/DeletionMarks.h"
+#include "store/NoteId.h"
 #include "store/SearchSnippet.h"
 
 #include <sqlite3.h>
@@ -172,6 +173,15 @@ void replace(sqldb::Connection& connection, std::int64_t id, const Indexed* befo
 
 namespace {
 
+// The ids as a JSON array, for the names statement: one statement for a page of notes, as one per note
+// costs more than finding the rows.
+std::string jsonarray(const std::vector<std::int64_t>& ids) {
+    std::string list = "[";
+    for (const std::int64_t id : ids)
+        list += (list.size() > 1 ? "," : "") + std::to_string(id);
+    return list + "]";
+}
+
 std::vector<std::int64_t> ids(Query& rows) {
     std::vector<std::int64_t> result;
     while (rows.next())
@@ -213,8 +223,7 @@ Searcher::~Searcher() = default;
 void Searcher::follow() {
     Query& version = statements_->version;
     const std::int64_t now = version.next() ? version.integer(0) : 0;
-    while (version.next()) {
-    }
+    version.finish();
     const Seen seen{connection_.openings(), now, sqlite3_total_changes64(connection_.handle())};
     if (tokenizer_ && seen.opening == seen_.opening && seen.version == seen_.version &&
         seen.changes == seen_.changes)
@@ -241,7 +250,7 @@ std::string Searcher::matchquery(const std::vector<std::string>& words) {
             lookup.bind(1, word);
             while (lookup.next()) {
                 const std::string_view found = lookup.textview(0);
-                if (found.compare(0, word.size(), word) != 0)
+                if (!found.starts_with(word))
                     break;
                 starting.emplace_back(found);
             }
@@ -280,9 +289,8 @@ std::vector<std::int64_t> Searcher::named(const std::vector<std::string>& words,
         result.push_back(id);
         return true;
     };
-    if (namesof_ && std::any_of(words.begin(), words.end(), [&](const std::string& word) {
-            return word.compare(0, namesof_->word.size(), namesof_->word) == 0;
-        })) {
+    if (namesof_ && std::any_of(words.begin(), words.end(),
+                                [&](const std::string& word) { return word.starts_with(namesof_->word); })) {
         for (std::size_t i = 0; i < namesof_->ids.size(); ++i)
             if (holdsall(namesof_->words[i], words) && !take(namesof_->ids[i]))
                 break;
@@ -311,11 +319,8 @@ std::vector<std::int64_t> Searcher::named(const std::vector<std::string>& words,
 
 // The name matches of `word`, every one, with their names' words as the index folds them.
 void Searcher::keepnames(const std::string& word, const std::vector<std::int64_t>& ids) {
-    std::string list;
-    for (const std::int64_t id : ids)
-        list += (list.empty() ? "" : ",") + std::to_string(id);
     Query& names = statements_->names;
-    names.bind(1, "[" + list + "]");
+    names.bind(1, jsonarray(ids));
     std::unordered_map<std::int64_t, std::vector<std::string>> byid;
     while (names.next()) {
         std::vector<std::string>& folded = byid[names.integer(0)];
@@ -336,14 +341,12 @@ void Searcher::keepnames(const std::string& word, const std::vector<std::int64_t
 bool Searcher::holdsall(const std::vector<std::string>& nev, const std::vector<std::string>& words) {
     return std::all_of(words.begin(), words.end(), [&](const std::string& word) {
         return std::any_of(nev.begin(), nev.end(),
-                           [&](const std::string& each) { return each.compare(0, word.size(), word) == 0; });
+                           [&](const std::string& each) { return each.starts_with(word); });
     });
 }
 
-// A wider id would turn into another note's id in the windows: such a row is never listed.
 bool Searcher::listed(std::int64_t id, bool deleted) const {
-    return id >= INT32_MIN && id <= INT32_MAX &&
-           std::binary_search(marked_.begin(), marked_.end(), id) == deleted;
+    return isnoteid(id) && std::binary_search(marked_.begin(), marked_.end(), id) == deleted;
 }
 
 void Searcher::ready() {
@@ -420,11 +423,8 @@ Tfoundpage Searcher::page(const std::string& text, bool deleted, std::size_t lim
         if (order.size() > limit)
             order.resize(limit);
     }
-    // The page's names in one statement: a statement per note costs more than finding the rows.
-    std::string list;
-    for (const std::int64_t id : order)
-        list += (list.empty() ? "" : ",") + std::to_string(id);
-    q.names.bind(1, "[" + list + "]");
+    // The page's names.
+    q.names.bind(1, jsonarray(order));
     std::unordered_map<std::int64_t, std::string> byid;
     while (q.names.next())
         byid.emplace(q.names.integer(0), q.names.text(1));

@@ -39,9 +39,8 @@ void appendgap(std::string& piece, const std::string& text, std::size_t from, st
 }
 
 bool isfound(const std::string& word, const std::vector<std::string>& found) {
-    return std::any_of(found.begin(), found.end(), [&](const std::string& prefix) {
-        return word.compare(0, prefix.size(), prefix) == 0;
-    });
+    return std::any_of(found.begin(), found.end(),
+                       [&](const std::string& prefix) { return word.starts_with(prefix); });
 }
 
 } // namespace

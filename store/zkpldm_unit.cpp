@@ -30,10 +30,6 @@ bool fileexists(const std::string& path) {
 
 } // namespace
 
-bool isnoteid(std::int64_t id) {
-    return id >= std::numeric_limits<std::int32_t>::min() && id <= std::numeric_limits<std::int32_t>::max();
-}
-
 std::string databasepath(const std::string& folder) {
     return folder + separator + "pinlet.db";
 }

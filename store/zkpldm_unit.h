@@ -13,6 +13,7 @@
 #include "db/Table.h"
 #include "store/EmbeddedStorage.h"
 #include "store/IniFile.h"
+#include "store/NoteId.h"
 #include "store/NoteIndex.h"
 
 #include <cstdint>
@@ -187,11 +188,6 @@ private:
     std::string searchunavailable_;
     std::unique_ptr<noteindex::Searcher> searcher_; // made at the first search, on db
 };
-
-// Whether a row id of jegyzetek can be a note's. The engine hands out 64-bit ids and the windows hold 32
-// bits, so a wider id (left by another program, or a damaged sequence) would turn into another note's id:
-// such a row is never listed nor created.
-bool isnoteid(std::int64_t id);
 
 // The database file of a database folder: the folder text unchanged, one separator of the platform, then
 // "pinlet.db". An empty folder gives the root of the current drive.

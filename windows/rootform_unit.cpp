@@ -418,10 +418,8 @@ void TForm2::showitems() {
 // the file as after a keystroke. A failure here is no failure of anything the user did: the search the
 // keystroke starts meets it again and says so.
 void TForm2::readysearch() {
-    if (!zkpldm->searchunavailable().empty() || searching())
-        return;
     QTimer::singleShot(kReadySearchDelay, this, [this] {
-        if (!isVisible() || searching() || zkpldm->db.intransaction())
+        if (!isVisible() || searching() || !zkpldm->searchunavailable().empty() || zkpldm->db.intransaction())
             return;
         try {
             zkpldm->keresesrekeszul();
