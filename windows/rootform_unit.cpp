@@ -823,8 +823,15 @@ void TForm2::settraymode(bool tray) {
     Qt::WindowFlags flags = Qt::FramelessWindowHint | (tray ? Qt::Tool : Qt::Window);
     if (flags == windowFlags())
         return;
-    // Changing the flags of a shown window hides it.
+    // Changing the flags of a shown window hides it, and showing the same window again at once races the
+    // window manager's withdrawal of it: handled late, the withdrawal unmaps the window shown anew, which Qt
+    // still takes for shown, and no show() brings it back. A window of its own, made afresh, has no such
+    // past.
     const bool visible = isVisible() && !isMinimized();
+    if (isVisible())
+        hide();
+    if (testAttribute(Qt::WA_WState_Created))
+        destroy();
     setWindowFlags(flags);
     if (visible)
         show();

@@ -42,8 +42,16 @@ corner_is() {
     [ "$(corner)" = "$1" ]
 }
 
+# Shown, and in the corner: a window that is not shown has a position all the same.
 list_in_corner() {
-    [ "$(pinlet_window_position "$LIST")" = "$(corner)" ]
+    pinlet_mapped "$LIST" && [ "$(pinlet_window_position "$LIST")" = "$(corner)" ]
+}
+
+# The list once the program has put its icon into the tray: a tool window, kept off the taskbar.
+tool_list() {
+    local id
+    id=$(pinlet_one_window "$LIST_SIZE") || return 1
+    xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_UTILITY && echo "$id"
 }
 
 # ---- the panel comes up after the program
@@ -64,6 +72,8 @@ step "a panel that came up late: the list moved to $(corner), above it"
 
 TRAY=$(pinlet_wait_window 24x24 10000) || fail "no tray icon appeared"
 tray_position=$(pinlet_window_position "$TRAY")
+pinlet_wait_until 5000 tool_list || fail "the list did not stay shown as the icon went into the tray"
+LIST=$(tool_list)
 click_tray() {
     # Where the icon stands now: the taskbar lays its tray out again when the work area changes.
     tray_position=$(pinlet_window_position "$(pinlet_one_window 24x24)")
