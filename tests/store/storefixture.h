@@ -75,6 +75,14 @@ inline void writebyrename(const std::string& path, const std::string& statements
     std::filesystem::rename(aside, path);
 }
 
+// A statement adding `count` notes at once, its columns SQL expressions of i, which runs from 1 to count.
+inline std::string manynotes(std::size_t count, const std::string& nev, const std::string& jegyzet,
+                             const std::string& torolve = "0") {
+    return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+           std::to_string(count) + ") INSERT INTO jegyzetek (nev, jegyzet, torolve) SELECT " + nev + ", " +
+           jegyzet + ", " + torolve + " FROM n";
+}
+
 // A store bootstrapped in a fresh folder, with its database in the Documents folder.
 class StoreTest : public ::testing::Test {
 protected:

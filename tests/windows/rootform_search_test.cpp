@@ -243,9 +243,7 @@ TEST_F(ListSearchTest, ABroadSearchShowsThePageAndCountsTheRest) {
 
     // Beyond the counted many the counting stops, and the line says so.
     store->db.connect();
-    sqldb::execute(store->db, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                                  std::to_string(noteindex::kCountedMatches) +
-                                  ") INSERT INTO jegyzetek (nev, jegyzet) SELECT 'alma', 'szöveg' FROM n");
+    sqldb::execute(store->db, manynotes(noteindex::kCountedMatches, "'alma'", "'szöveg'"));
     store->db.disconnect();
     for (int i = 0; i < 6; ++i)
         key(Qt::Key_Backspace);
